@@ -1,0 +1,56 @@
+# The two commands of the README, and the benchmark and fuzzing targets.
+#   make run    installs what is missing, builds, starts the editor in maps/
+#   make test   installs what is missing, builds, runs every test
+# Everything is built under build/; maps/ holds the user's maps and is never
+# deleted by any target here.
+
+BUILD   := build
+RUN_DIR := maps
+DEBS    := cmake g++ make pkg-config liballegro4-dev libgtest-dev libbenchmark-dev \
+           libboost-graph-dev xvfb xdotool x11-utils imagemagick python3 \
+           clang-14 libclang-rt-14-dev
+SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: deps configure build run test bench fuzz fuzz-smoke clean
+
+deps:
+	@missing=""; \
+	for p in $(DEBS); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "installing:$$missing"; \
+	  $(SUDO) apt-get update -q && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -q --no-install-recommends $$missing; \
+	fi
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build $(BUILD) -j2
+
+run: build
+	mkdir -p $(RUN_DIR)
+	cp assets/myska1.bmp assets/myska2.bmp assets/backgrnd.tga $(RUN_DIR)/
+	for f in samples/*.txt; do [ -e "$$f" ] && cp -n "$$f" $(RUN_DIR)/ || true; done
+	cd $(RUN_DIR) && ../$(BUILD)/mapedit
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j2
+	$(MAKE) fuzz-smoke
+
+bench: configure
+	cmake --build $(BUILD) -j2 --target benches
+	for b in $(BUILD)/*_bench; do echo "== $$b"; $$b || exit 1; done
+
+# The file reader's fuzzer: `make fuzz` for a longer run, `make test` for a short one.
+FUZZ_SECONDS ?= 300
+fuzz: deps
+	bash tests/fuzz/run.sh $(FUZZ_SECONDS)
+
+fuzz-smoke: deps
+	@if [ -f tests/fuzz/run.sh ]; then bash tests/fuzz/run.sh 30; fi
+
+clean:
+	rm -rf $(BUILD) build-fuzz

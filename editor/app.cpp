@@ -1,0 +1,160 @@
+// Start-up, the editing screen's event wait and its command dispatch, and
+// the two-click road building. The program-wide editor state lives here.
+#include "app.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "commands.h"
+#include "editor.h"
+#include "fields.h"
+#include "network/network.h"
+#include "solve_mode.h"
+#include "view.h"
+
+BITMAP* back_buffer = nullptr;
+BITMAP* cursor_normal = nullptr;
+BITMAP* cursor_hover = nullptr;
+BITMAP* background_image = nullptr;
+BITMAP* shown_background = nullptr;
+BITMAP* current_sprite = nullptr;
+char status_text[12] = "";
+char file_name[32] = "novamapa.txt";
+
+// Leaves text mode and shows a start-up failure in the library's message box.
+static int fail_start(const char* message)
+{
+    set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
+    allegro_message("%s", message);
+    return 1;
+}
+
+static int fail_graphics()
+{
+    char message[ALLEGRO_ERROR_SIZE + 32];
+    std::snprintf(message, sizeof message, "Zlyhala grafika.\n%s.", allegro_error);
+    return fail_start(message);
+}
+
+int start_editor()
+{
+    // Without a display the library cannot come up, and the keyboard driver
+    // would crash on the missing system: stop before touching it.
+    if (allegro_init() != 0) {
+        std::fprintf(stderr, "Zlyhala grafika.\n%s.\n",
+                     allegro_error[0] ? allegro_error : "no display");
+        return 1;
+    }
+    if (install_keyboard() != 0)
+        return fail_graphics();
+    install_mouse();
+    set_color_depth(16);
+    set_close_button_callback(nullptr);  // the close button does nothing; Esc quits
+    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, 800, 600, 0, 0) != 0)
+        return fail_graphics();
+    show_os_cursor(MOUSE_CURSOR_NONE);   // the program draws its own pointer
+    if (load_resources() != 0)
+        return fail_start("Nemozem nacitat subory.");
+    reset_editor();
+    clear_to_color(screen, color_white());
+    while (edit_step() == 0) {
+    }
+    return 0;
+}
+
+int load_resources()
+{
+    back_buffer = create_bitmap(SCREEN_W, SCREEN_H);
+    if (!back_buffer)
+        return 1;
+    cursor_normal = load_bitmap("myska1.bmp", nullptr);
+    if (!cursor_normal)
+        return 1;
+    cursor_hover = load_bitmap("myska2.bmp", nullptr);
+    if (!cursor_hover)
+        return 1;
+    background_image = load_bitmap("backgrnd.tga", nullptr);
+    shown_background = background_image;
+    set_sprite(cursor_hover);
+    return 0;
+}
+
+void reset_editor()
+{
+    clear_map();
+    status_text[0] = '\0';
+    std::strcpy(file_name, "novamapa.txt");
+}
+
+// True while the mouse or one of the editing screen's keys is down.
+static bool edit_input_down()
+{
+    return mouse_b != 0 || key[KEY_ESC] || key[KEY_DEL] || key[KEY_ENTER] ||
+           key[KEY_L] || key[KEY_S] || key[KEY_K];
+}
+
+int wait_edit_event()
+{
+    // Swallow whatever is still held from the last event, then wait for a press.
+    while (edit_input_down())
+        draw_edit_view();
+    while (!edit_input_down())
+        draw_edit_view();
+    // Read again: the highest input in this order wins.
+    if (mouse_b & 1) return EVENT_LEFT;
+    if (mouse_b & 2) return EVENT_RIGHT;
+    static const int keys[] = {KEY_ESC, KEY_DEL, KEY_ENTER, KEY_L, KEY_S, KEY_K};
+    for (int k : keys)
+        if (key[k])
+            return k;
+    return EVENT_NONE;
+}
+
+void toggle_background()
+{
+    shown_background = shown_background ? nullptr : background_image;
+}
+
+// A left click on the bar: the two button zones are wider than their fields.
+static void click_bar(int x)
+{
+    if (x >= 404 && x < 458)
+        save_dialog();
+    else if (x >= 350 && x < 404)
+        load_dialog();
+}
+
+int edit_step()
+{
+    int event = wait_edit_event();
+    switch (event) {
+    case KEY_ESC:
+        return 1;
+    case EVENT_LEFT:
+        if (mouse_y < SCREEN_H - 28)
+            connect_nodes();
+        else
+            click_bar(mouse_x);
+        break;
+    case EVENT_RIGHT: item_actions(mouse_x, mouse_y); break;
+    case KEY_L:       load_dialog(); break;
+    case KEY_S:       save_dialog(); break;
+    case KEY_K:       toggle_background(); break;
+    case KEY_ENTER:   solve_mode(); break;
+    default:          break;
+    }
+    return 0;
+}
+
+void connect_nodes()
+{
+    NODE* a = find_or_add_node(mouse_x, mouse_y);
+    current_node = a;
+    int event = wait_edit_event();
+    current_node = nullptr;
+    // Any other event only ends the building; it has no effect of its own.
+    if (event != EVENT_LEFT)
+        return;
+    NODE* b = find_or_add_node(mouse_x, mouse_y);
+    add_edge(a, b);
+}

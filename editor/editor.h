@@ -1,0 +1,21 @@
+// The editor's program-wide state, in one place: the images, the status line,
+// the map file name and the event codes the waits return. Each value lives as
+// long as the program; the map itself is in network/network.h.
+#pragma once
+
+#include <allegro.h>
+
+enum {
+    EVENT_NONE = -1,
+    EVENT_LEFT = 1,
+    EVENT_RIGHT = 2,  // key events are the library's KEY_* codes
+};
+
+extern BITMAP* back_buffer;       // every frame is composed here, then copied to screen
+extern BITMAP* cursor_normal;     // pointer image away from nodes (myska1.bmp)
+extern BITMAP* cursor_hover;      // pointer image over a node (myska2.bmp)
+extern BITMAP* background_image;  // backgrnd.tga, or null when it could not be read
+extern BITMAP* shown_background;  // background_image, or null while K hides it
+extern BITMAP* current_sprite;    // image drawn at the pointer; doubles as the hover marker
+extern char status_text[12];      // prompt or message; empty leaves the line to hover texts
+extern char file_name[32];        // map file name offered by load and save

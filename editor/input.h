@@ -1,0 +1,6 @@
+// The one place where the program lets the input state move on: called once
+// after every presented frame. The program links input.cpp, the front-end
+// tests link a scripted replacement, so no test depends on timing.
+#pragma once
+
+void poll_input();   // brings mouse_x, mouse_y, mouse_b, key[] and the key buffer up to date

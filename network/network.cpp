@@ -1,0 +1,163 @@
+// The map's records and lists, and the edits the editor makes on them.
+// Geometry is computed in 64-bit integers and doubles so that coordinates
+// read from any file stay defined; inside the window the results are exact.
+#include "network.h"
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+NODE* node_list = nullptr;
+EDGE* edge_list = nullptr;
+NODE* current_node = nullptr;
+EDGE* selected_edge = nullptr;
+
+NODE* new_node(int x, int y, const char* name)
+{
+    NODE* node = new NODE{};
+    node->label = -1;
+    node->x = x;
+    node->y = y;
+    std::strncpy(node->name, name, sizeof node->name - 1);
+    return node;
+}
+
+EDGE* new_edge(NODE* from, NODE* to, int length)
+{
+    EDGE* edge = new EDGE{};
+    edge->from = from;
+    edge->to = to;
+    edge->length = length;
+    edge->state = STATE_UNSEEN;
+    edge->distance = -1;
+    return edge;
+}
+
+void free_node(NODE* node) { delete node; }
+void free_edge(EDGE* edge) { delete edge; }
+
+bool hit_node(const NODE* node, int px, int py)
+{
+    std::int64_t dx = (std::int64_t)px - node->x;
+    std::int64_t dy = (std::int64_t)py - node->y;
+    return dx > -10 && dx < 10 && dy > -10 && dy < 10;
+}
+
+// True when p lies within [lo - 3, hi + 3] for the two ends taken either way.
+static bool within_grown_span(std::int64_t p, std::int64_t a, std::int64_t b)
+{
+    return (a - 3 <= p && p <= b + 3) || (b - 3 <= p && p <= a + 3);
+}
+
+bool hit_edge(const EDGE* edge, int px, int py)
+{
+    const NODE* a = edge->from;
+    const NODE* b = edge->to;
+    if (!within_grown_span(px, a->x, b->x) || !within_grown_span(py, a->y, b->y))
+        return false;
+    std::int64_t dy = (std::int64_t)b->y - a->y;
+    std::int64_t dx = (std::int64_t)a->x - b->x;
+    double norm = (double)dy * dy + (double)dx * dx;
+    if (norm == 0)
+        return false;  // both ends on one pixel: no line to be near
+    double s = (double)dy * ((std::int64_t)px - a->x) + (double)dx * ((std::int64_t)py - a->y);
+    double d = s / std::sqrt(norm);
+    return d > -5 && d < 5;
+}
+
+int straight_length(const NODE* a, const NODE* b)
+{
+    double dx = (double)((std::int64_t)a->x - b->x);
+    double dy = (double)((std::int64_t)a->y - b->y);
+    double len = std::sqrt(dx * dx + dy * dy);
+    return len >= (double)INT_MAX ? INT_MAX : (int)len;
+}
+
+// Splits `edge` at the new node: the old record now ends at the node, and a
+// new record at the head joins the old far end to it.
+static void split_edge(EDGE* edge, NODE* node)
+{
+    NODE* old = edge->to;
+    edge->to = node;
+    edge->length = straight_length(edge->from, node);
+    EDGE* rest = new_edge(old, node, straight_length(old, node));
+    rest->next = edge_list;
+    edge_list = rest;
+}
+
+NODE* find_or_add_node(int px, int py)
+{
+    for (NODE* n = node_list; n; n = n->next)
+        if (hit_node(n, px, py))
+            return n;
+    NODE* node = new_node(px, py, "Novy");
+    node->next = node_list;
+    node_list = node;
+    for (EDGE* e = edge_list; e; e = e->next) {
+        if (hit_edge(e, px, py)) {
+            split_edge(e, node);
+            break;
+        }
+    }
+    return node;
+}
+
+void add_edge(NODE* a, NODE* b)
+{
+    if (a == b)
+        return;
+    for (EDGE* e = edge_list; e; e = e->next)
+        if ((e->from == a && e->to == b) || (e->from == b && e->to == a))
+            return;
+    EDGE* edge = new_edge(a, b, straight_length(a, b));
+    edge->next = edge_list;
+    edge_list = edge;
+}
+
+void delete_edge(EDGE* edge)
+{
+    for (EDGE** link = &edge_list; *link; link = &(*link)->next) {
+        if (*link == edge) {
+            *link = edge->next;
+            free_edge(edge);
+            return;
+        }
+    }
+}
+
+void delete_node(NODE* node)
+{
+    EDGE** link = &edge_list;
+    while (*link) {
+        EDGE* e = *link;
+        if (e->from == node || e->to == node) {
+            *link = e->next;
+            free_edge(e);
+        } else {
+            link = &e->next;
+        }
+    }
+    for (NODE** nl = &node_list; *nl; nl = &(*nl)->next) {
+        if (*nl == node) {
+            *nl = node->next;
+            free_node(node);
+            return;
+        }
+    }
+}
+
+void clear_map()
+{
+    while (edge_list) {
+        EDGE* next = edge_list->next;
+        free_edge(edge_list);
+        edge_list = next;
+    }
+    while (node_list) {
+        NODE* next = node_list->next;
+        free_node(node_list);
+        node_list = next;
+    }
+    current_node = nullptr;
+    selected_edge = nullptr;
+}

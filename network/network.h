@@ -1,0 +1,49 @@
+// The map in memory: node and road records, the two newest-first lists that
+// own them, their editing operations and the hit tests the editor asks.
+// Nothing here knows about screens or input.
+#pragma once
+
+#include <cstdint>
+
+struct NODE {
+    std::int64_t label;   // -1 new; file index after a save; solve distance in solve mode
+    int x, y;             // window pixels
+    NODE* next;           // next (older) node in node_list
+    char name[16];        // zero-terminated, at most 15 characters
+    int index;            // scratch numbering for the solver and the file writer
+};
+
+struct EDGE {
+    NODE* from;           // the two ends; the order matters for printing and splits
+    NODE* to;
+    EDGE* next;           // next (older) road in edge_list
+    int length;
+    int state;            // STATE_*, written by the solver
+    std::int64_t distance; // solver's tentative total through this road, -1 when new
+    int index;            // scratch numbering for the solver
+};
+
+enum { STATE_UNSEEN = 0, STATE_CANDIDATE = 1, STATE_DISCARDED = 2, STATE_TREE = 3 };
+
+extern NODE* node_list;      // every node, newest first; owns its records
+extern EDGE* edge_list;      // every road, newest first; owns its records
+extern NODE* current_node;   // node a command works on, or the solve start; else null
+extern EDGE* selected_edge;  // road selected for an action; else null
+
+// Hit tests and geometry; 64-bit inside, so any stored coordinates are safe.
+bool  hit_node(const NODE* node, int px, int py);      // true inside the node's 19x19 square
+bool  hit_edge(const EDGE* edge, int px, int py);      // true on the road's 5-pixel corridor
+int   straight_length(const NODE* a, const NODE* b);   // truncated distance, capped at INT_MAX
+
+// Edits; each keeps both lists newest first.
+NODE* find_or_add_node(int px, int py);   // node under the point, or a new "Novy" splitting a road
+void  add_edge(NODE* a, NODE* b);         // new road a-b unless a == b or they are joined
+void  delete_edge(EDGE* edge);            // unlinks and frees the road
+void  delete_node(NODE* node);            // frees the node's roads, then the node
+void  clear_map();                        // frees everything; clears current_node, selected_edge
+
+// Record allocation, shared with the file reader which links records itself.
+NODE* new_node(int x, int y, const char* name);   // label -1, not linked into node_list
+EDGE* new_edge(NODE* from, NODE* to, int length); // state 0, distance -1, not linked
+void  free_node(NODE* node);                      // releases an unlinked record
+void  free_edge(EDGE* edge);                      // releases an unlinked record

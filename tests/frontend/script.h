@@ -1,0 +1,39 @@
+// Scripted input for the front-end tests. A script is a queue of steps; each
+// holds the pointer, the buttons and the keys for a number of frames, and may
+// put characters into the key buffer as it starts. The editor's poll_input,
+// called once per presented frame, moves the script on, so tests count frames
+// instead of time. When the script runs out, poll_input throws ScriptEnded.
+#pragma once
+
+#include <allegro.h>
+
+#include <initializer_list>
+#include <string>
+
+struct ScriptEnded {};
+
+void frontend_setup();   // headless library, 800x600 screen, assets loaded, editor reset
+void script_clear();     // drops all queued steps and snapshots
+
+// One step: the state held for `frames` frames; `typed` goes into the key buffer at its start.
+void script_step(int frames, int x, int y, int buttons,
+                 std::initializer_list<int> keys = {}, const std::string& typed = "",
+                 bool snap = false);
+
+void idle(int frames = 2);                    // nothing held, pointer where it is
+void move_to(int x, int y, int frames = 2);   // pointer moves, nothing held
+void snap_at(int x, int y, int frames = 2);   // like move_to, and keeps the last frame drawn
+void click(int x, int y, int buttons = 1);    // press for 2 frames, release for 2
+void press_key(int keycode, int ascii = 0);   // key down 2 frames (ascii into the buffer), up 2
+void type_text(const std::string& text);      // one character a frame into the key buffer
+
+BITMAP* snapshot();          // the frame kept by the latest snap step, or null
+int frames_drawn();          // frames presented since script_clear
+int steps_left();            // steps not yet started
+
+// Status line checks: renders the text as the editor would and compares pixels.
+bool status_shows(BITMAP* frame, const std::string& text);   // exact text at the status position
+// Exact text drawn at (x, y), compared over columns left..right-1 of its 8 rows.
+bool text_shows(BITMAP* frame, int left, int right, int x, int y, const std::string& text);
+bool status_is_blank(BITMAP* frame);                         // white field, nothing printed
+int pixel(BITMAP* frame, int x, int y);
