@@ -42,26 +42,35 @@ stage_assets() {
 }
 
 # Starts the editor in the working folder and waits for its first frames.
+# A watcher shell records the exit status in $WORK/app.rc, so that
+# app_status works from command substitutions too.
 start_app() {
-    (cd "$WORK" && exec "$MAPEDIT") >"$WORK/app.out" 2>"$WORK/app.err" &
-    APP_PID=$!
+    rm -f "$WORK/app.rc" "$WORK/app.pid"
+    (
+        cd "$WORK"
+        "$MAPEDIT" >"$WORK/app.out" 2>"$WORK/app.err" &
+        echo $! > "$WORK/app.pid"
+        rc=0
+        wait $! || rc=$?
+        echo "$rc" > "$WORK/app.rc"
+    ) &
+    for _ in $(seq 50); do [ -s "$WORK/app.pid" ] && break; sleep 0.05; done
+    APP_PID=$(cat "$WORK/app.pid")
     for _ in $(seq 100); do
         xdotool search --pid "$APP_PID" >/dev/null 2>&1 && break
-        kill -0 "$APP_PID" 2>/dev/null || break
+        [ -e "$WORK/app.rc" ] && break
         sleep 0.1
     done
     sleep 0.5
 }
 
-# Waits up to $1 seconds for the editor to end and prints its exit status.
+# Waits up to $1 seconds for the editor to end and prints its exit status,
+# or "running".
 app_status() {
     local limit=${1:-10}
     for _ in $(seq $((limit * 10))); do
-        if ! kill -0 "$APP_PID" 2>/dev/null; then
-            local rc=0
-            wait "$APP_PID" || rc=$?
-            APP_PID=""
-            echo "$rc"
+        if [ -s "$WORK/app.rc" ]; then
+            cat "$WORK/app.rc"
             return 0
         fi
         sleep 0.1
