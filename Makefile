@@ -11,7 +11,7 @@ DEBS    := cmake g++ make pkg-config liballegro4-dev libgtest-dev libbenchmark-d
            clang-14 libclang-rt-14-dev
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build run test bench fuzz fuzz-smoke clean
+.PHONY: deps configure build run test bench fuzz fuzz-smoke assets screenshot clean
 
 deps:
 	@missing=""; \
@@ -51,6 +51,13 @@ fuzz: deps
 
 fuzz-smoke: deps
 	@if [ -f tests/fuzz/run.sh ]; then bash tests/fuzz/run.sh 30; fi
+
+# Redraws the images in assets/ and the README's screenshot.
+assets: build
+	$(BUILD)/make_assets assets
+
+screenshot: build
+	bash tools/screenshot.sh
 
 clean:
 	rm -rf $(BUILD) build-fuzz
