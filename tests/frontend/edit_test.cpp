@@ -102,6 +102,7 @@ TEST_F(EditTest, FirstClickShowsNodeInCyanAndOtherEventsEndBuilding)
     snap_at(500, 500);
     press_key(KEY_ESC);                             // ends the building, does not quit
     press_key(KEY_ENTER);
+    press_key(KEY_ESC);                             // out of solve mode again
     EXPECT_EQ(run_steps(), 2);
     BITMAP* f = snapshot();
     EXPECT_EQ(pixel(f, 300, 300), color_cyan());
