@@ -1,6 +1,73 @@
-// The file name field and the load and save commands.
+// The file name field and the load and save commands. A command's outcome
+// stays in the status line until the next event, which it uses up.
 #include "fields.h"
 
-int edit_file_name() { return 27; }
-void load_dialog() {}
-void save_dialog() {}
+#include <allegro.h>
+
+#include <cstring>
+
+#include "app.h"
+#include "editor.h"
+#include "network/map_file.h"
+#include "view.h"
+
+enum { CHAR_BACKSPACE = 8, CHAR_ENTER = 13, CHAR_ESC = 27,
+       NAME_ROOM = sizeof file_name - 1 };
+
+int edit_file_name()
+{
+    int i = (int)std::strlen(file_name);   // typing appends to the offered name
+    clear_keybuf();
+    for (;;) {
+        while (!keypressed())
+            draw_edit_view();
+        int c = readkey() & 0xFF;
+        if (c == CHAR_BACKSPACE) {
+            file_name[0] = '\0';   // Backspace clears the whole name
+            i = 0;
+        }
+        if (c == CHAR_ESC || c == CHAR_ENTER)
+            return c;
+        if (c >= 32 && i < NAME_ROOM) {
+            file_name[i++] = (char)c;
+            file_name[i] = '\0';
+        }
+    }
+}
+
+// Shows the outcome until the next event. A success hides the name meanwhile;
+// only its first character needs keeping aside for that.
+static void report(int status, const char* success)
+{
+    if (status == 0) {
+        char first = file_name[0];
+        std::strcpy(status_text, success);
+        file_name[0] = '\0';
+        wait_edit_event();
+        file_name[0] = first;
+    } else {
+        std::strcpy(status_text, "Error:");
+        wait_edit_event();
+    }
+    status_text[0] = '\0';
+}
+
+void load_dialog()
+{
+    std::strcpy(status_text, "Load file:");
+    if (edit_file_name() == CHAR_ESC || file_name[0] == '\0') {
+        status_text[0] = '\0';
+        return;
+    }
+    report(load_map(file_name), "Loaded!");
+}
+
+void save_dialog()
+{
+    std::strcpy(status_text, "Save as:");
+    if (edit_file_name() == CHAR_ESC) {
+        status_text[0] = '\0';
+        return;
+    }
+    report(save_map(file_name), "Saved!");   // an empty name fails there
+}

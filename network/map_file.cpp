@@ -1,5 +1,307 @@
-// Map file reading and writing.
+// The map file. The reader takes the whole file into memory and builds the
+// records off to the side, so a file that turns out unsound costs nothing; the
+// writer formats into one buffer and puts it in place with a rename.
 #include "map_file.h"
 
-int save_map(const char*) { return 1; }
-int load_map(const char*) { return 1; }
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "network.h"
+
+enum { MAP_MAGIC = 9992, NAME_CHARS = 15 };
+
+// ---- reading ------------------------------------------------------------
+
+struct SCANNER {
+    const char* p;     // next unread byte
+    const char* end;   // one past the last byte of the file
+};
+
+// The white space fscanf's %d skips in the C locale.
+static bool is_space(char c)
+{
+    return c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// One decimal int after any white space. 1 when there is none, when it needs
+// more than 32 bits, or when `whole` and other characters are glued to it.
+static int read_int(SCANNER* s, int* value, bool whole)
+{
+    const char* p = s->p;
+    while (p < s->end && is_space(*p))
+        p++;
+    if (p < s->end && *p == '+')
+        p++;   // %d takes an explicit plus, and other tools may write one
+    std::from_chars_result r = std::from_chars(p, s->end, *value);
+    if (r.ec != std::errc() || (whole && r.ptr < s->end && !is_space(*r.ptr)))
+        return 1;
+    s->p = r.ptr;
+    return 0;
+}
+
+static int read_count(SCANNER* s, int* value)
+{
+    return read_int(s, value, true) || *value < 0;
+}
+
+// The rest of the current line, without its line end, and moves past it.
+static void take_line(SCANNER* s, const char** start, const char** stop)
+{
+    const char* nl = (const char*)std::memchr(s->p, '\n', s->end - s->p);
+    *start = s->p;
+    *stop = nl ? nl : s->end;
+    s->p = nl ? nl + 1 : s->end;
+}
+
+// A position line and the name line after it. Anything after y on the
+// position line is skipped. A name keeps its first 15 characters up to any
+// zero byte, without the carriage returns at its end: one is a foreign line
+// end, and a name ending in one would not read back as written.
+static NODE* read_node(SCANNER* s)
+{
+    int x, y;
+    if (read_int(s, &x, true) || read_int(s, &y, false))
+        return nullptr;
+    const char *start, *stop;
+    take_line(s, &start, &stop);
+    take_line(s, &start, &stop);
+    std::size_t len = strnlen(start, std::min<std::size_t>(stop - start, NAME_CHARS));
+    while (len > 0 && start[len - 1] == '\r')
+        len--;
+    NODE* node = new_node(x, y, "");
+    std::memcpy(node->name, start, len);
+    node->name[len] = '\0';
+    return node;
+}
+
+static EDGE* read_edge(SCANNER* s, NODE* const* table, int count)
+{
+    int i, j, length;
+    if (read_int(s, &i, true) || read_int(s, &j, true) || read_int(s, &length, true))
+        return nullptr;
+    if (i < 0 || i >= count || j < 0 || j >= count || length < 0)
+        return nullptr;
+    return new_edge(table[i], table[j], length);
+}
+
+static void free_nodes(NODE* list)
+{
+    while (list) {
+        NODE* next = list->next;
+        free_node(list);
+        list = next;
+    }
+}
+
+static void free_edges(EDGE* list)
+{
+    while (list) {
+        EDGE* next = list->next;
+        free_edge(list);
+        list = next;
+    }
+}
+
+// Reads `count` node records into *nodes, newest first, and the table by
+// file position.
+static int read_nodes(SCANNER* s, int count, std::vector<NODE*>* table, NODE** nodes)
+{
+    // A node record takes at least two bytes, so the file bounds the table
+    // however large a count it claims.
+    table->reserve(std::min<std::size_t>(count, (s->end - s->p) / 2 + 1));
+    for (int k = 0; k < count; k++) {
+        NODE* node = read_node(s);
+        if (!node)
+            return 1;
+        node->next = *nodes;
+        *nodes = node;
+        table->push_back(node);
+    }
+    return 0;
+}
+
+static int read_edges(SCANNER* s, int count, const std::vector<NODE*>& table, EDGE** edges)
+{
+    for (int k = 0; k < count; k++) {
+        EDGE* edge = read_edge(s, table.data(), (int)table.size());
+        if (!edge)
+            return 1;
+        edge->next = *edges;
+        *edges = edge;
+    }
+    return 0;
+}
+
+// Builds the map of the text into *nodes and *edges without touching the map
+// in memory. On failure nothing is left allocated.
+static int parse_map(SCANNER* s, NODE** nodes, EDGE** edges)
+{
+    int magic, node_count, edge_count;
+    *nodes = nullptr;
+    *edges = nullptr;
+    if (read_int(s, &magic, true) || magic != MAP_MAGIC)
+        return 1;
+    if (read_count(s, &node_count) || read_count(s, &edge_count))
+        return 1;
+    std::vector<NODE*> table;
+    if (read_nodes(s, node_count, &table, nodes) == 0 &&
+        read_edges(s, edge_count, table, edges) == 0)
+        return 0;
+    free_edges(*edges);
+    free_nodes(*nodes);
+    return 1;
+}
+
+// The whole of a regular file. Anything else (a folder, a pipe, a device)
+// is no map file; O_NONBLOCK keeps a named pipe from hanging the editor.
+static int read_file(const char* name, std::unique_ptr<char[]>* data, std::size_t* size)
+{
+    int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return 1;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return 1;
+    }
+    std::size_t want = (std::size_t)st.st_size, got = 0;
+    data->reset(new char[want + 1]);
+    while (got < want) {
+        ssize_t n = read(fd, data->get() + got, want - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            close(fd);
+            return 1;
+        }
+        if (n == 0)
+            break;   // shrank while we read: take what is there
+        got += (std::size_t)n;
+    }
+    close(fd);
+    *size = got;
+    return 0;
+}
+
+int load_map(const char* name)
+{
+    std::unique_ptr<char[]> data;
+    std::size_t size = 0;
+    if (read_file(name, &data, &size) != 0)
+        return 1;
+    SCANNER s{data.get(), data.get() + size};
+    NODE* nodes;
+    EDGE* edges;
+    if (parse_map(&s, &nodes, &edges) != 0)
+        return 1;
+    clear_map();
+    node_list = nodes;
+    edge_list = edges;
+    return 0;
+}
+
+// ---- writing ------------------------------------------------------------
+
+// Room per 32-bit number and its separator; labels count nodes, so they fit
+// too. The slack covers the header and lets to_chars see room for 20 digits.
+enum { NUMBER_ROOM = 12, NODE_ROOM = 2 * NUMBER_ROOM + NAME_CHARS + 1,
+       EDGE_ROOM = 3 * NUMBER_ROOM, SLACK = 96 };
+
+static char* put_int(char* p, std::int64_t value, char after)
+{
+    p = std::to_chars(p, p + 20, value).ptr;
+    *p++ = after;
+    return p;
+}
+
+// The whole file in one buffer. Numbers the nodes into `label` as it goes,
+// which the road lines then name.
+static std::size_t format_map(std::unique_ptr<char[]>* out)
+{
+    std::size_t node_count = 0, edge_count = 0;
+    for (NODE* n = node_list; n; n = n->next)
+        n->label = (std::int64_t)node_count++;
+    for (EDGE* e = edge_list; e; e = e->next)
+        edge_count++;
+    out->reset(new char[SLACK + node_count * NODE_ROOM + edge_count * EDGE_ROOM]);
+    char* p = out->get();
+    p = put_int(p, MAP_MAGIC, '\n');
+    p = put_int(p, (std::int64_t)node_count, ' ');
+    p = put_int(p, (std::int64_t)edge_count, '\n');
+    for (NODE* n = node_list; n; n = n->next) {
+        p = put_int(p, n->x, ' ');
+        p = put_int(p, n->y, '\n');
+        std::size_t len = strnlen(n->name, NAME_CHARS);
+        std::memcpy(p, n->name, len);
+        p += len;
+        *p++ = '\n';
+    }
+    for (EDGE* e = edge_list; e; e = e->next) {
+        p = put_int(p, e->from->label, ' ');
+        p = put_int(p, e->to->label, ' ');
+        p = put_int(p, e->length, '\n');
+    }
+    return (std::size_t)(p - out->get());
+}
+
+static int write_all(int fd, const char* p, std::size_t size)
+{
+    while (size > 0) {
+        ssize_t n = write(fd, p, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return 1;
+        p += n;
+        size -= (std::size_t)n;
+    }
+    return 0;
+}
+
+// A new file beside the target, named after it; *temp receives its name.
+static int create_temp(const char* name, std::string* temp)
+{
+    for (int attempt = 0; attempt < 100; attempt++) {
+        *temp = std::string(name) + ".save-" + std::to_string(getpid()) + "-" +
+                std::to_string(attempt);
+        int fd = open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+int save_map(const char* name)
+{
+    if (!name[0])
+        return 1;
+    std::unique_ptr<char[]> text;
+    std::size_t size = format_map(&text);
+    std::string temp;
+    int fd = create_temp(name, &temp);
+    if (fd < 0)
+        return 1;
+    // A file saved over keeps its permissions.
+    struct stat st;
+    if (stat(name, &st) == 0 && S_ISREG(st.st_mode))
+        fchmod(fd, st.st_mode & 07777);
+    // fsync too: a rename that reaches the disk before the data would leave
+    // an empty file after a crash.
+    bool ok = write_all(fd, text.get(), size) == 0 && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    ok = ok && rename(temp.c_str(), name) == 0;
+    if (!ok) {
+        unlink(temp.c_str());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,155 @@
+// The file name field and the load and save commands through scripted input,
+// in a scratch working folder.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "editor/app.h"
+#include "editor/editor.h"
+#include "editor/fields.h"
+#include "frontend/script.h"
+#include "network/network.h"
+
+namespace {
+
+struct FieldsTest : ::testing::Test {
+    char old_dir[PATH_MAX];
+    std::string dir;
+    void SetUp() override
+    {
+        frontend_setup();
+        char tmpl[] = "/tmp/fields_test.XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        ASSERT_NE(getcwd(old_dir, sizeof old_dir), nullptr);
+        ASSERT_EQ(chdir(tmpl), 0);
+    }
+    void TearDown() override
+    {
+        ASSERT_EQ(chdir(old_dir), 0);
+        ASSERT_EQ(std::system(("rm -rf " + dir).c_str()), 0);
+        clear_map();
+    }
+};
+
+std::string read_text(const char* path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void run_steps()
+{
+    try {
+        while (edit_step() == 0) {
+        }
+        ADD_FAILURE() << "edit_step quit";
+    } catch (ScriptEnded&) {
+    }
+}
+
+void enter() { press_key(KEY_ENTER, 13); }
+void backspace() { press_key(KEY_BACKSPACE, 8); }
+
+TEST_F(FieldsTest, SaveShowsSavedWithoutTheNameThenOffersItAgain)
+{
+    NODE* a = find_or_add_node(100, 100);
+    add_edge(a, find_or_add_node(200, 100));
+    press_key(KEY_S, 's');                  // the command key is not typed into the name
+    enter();
+    press_key(KEY_ESC);                     // ends the message; does not quit
+    click(430, 590);                        // the Save button opens the prompt again
+    snap_at(700, 300);
+    press_key(KEY_ESC, 27);
+    run_steps();
+    EXPECT_EQ(read_text("novamapa.txt"), "9992\n2 1\n200 100\nNovy\n100 100\nNovy\n1 0 100\n");
+    EXPECT_TRUE(status_shows(snapshot(), "Save as: novamapa.txt"));
+    EXPECT_STREQ(file_name, "novamapa.txt");
+    EXPECT_STREQ(status_text, "");
+}
+
+TEST_F(FieldsTest, SavedMessageHidesTheName)
+{
+    press_key(KEY_S, 's');
+    enter();
+    snap_at(700, 300);
+    click(300, 300);                        // used up: builds nothing
+    run_steps();
+    EXPECT_TRUE(status_shows(snapshot(), "Saved!"));
+    EXPECT_EQ(node_list, nullptr);
+    EXPECT_STREQ(file_name, "novamapa.txt");
+}
+
+TEST_F(FieldsTest, FailedLoadShowsErrorWithTheNameAndKeepsTheMap)
+{
+    find_or_add_node(50, 50);
+    press_key(KEY_L, 'l');
+    backspace();
+    type_text("a.txt");
+    enter();
+    snap_at(700, 300);
+    click(300, 300);
+    run_steps();
+    EXPECT_TRUE(status_shows(snapshot(), "Error: a.txt"));
+    EXPECT_STREQ(file_name, "a.txt");
+    ASSERT_NE(node_list, nullptr);
+    EXPECT_EQ(node_list->next, nullptr);    // the click ended the message, built nothing
+}
+
+TEST_F(FieldsTest, LoadReplacesTheMapAndHidesTheNameMeanwhile)
+{
+    std::ofstream("b.txt") << "9992\n2 1\n10 20\nNovy\n30 40\nB\n0 1 28\n";
+    find_or_add_node(300, 300);
+    press_key(KEY_L, 'l');
+    backspace();
+    type_text("b.txt");
+    enter();
+    snap_at(700, 300);
+    press_key(KEY_K);
+    run_steps();
+    EXPECT_TRUE(status_shows(snapshot(), "Loaded!"));
+    EXPECT_STREQ(file_name, "b.txt");
+    EXPECT_EQ(shown_background, background_image);   // the K only ended the message
+    ASSERT_NE(node_list, nullptr);
+    EXPECT_STREQ(node_list->name, "B");
+    EXPECT_STREQ(node_list->next->name, "Novy");
+}
+
+TEST_F(FieldsTest, EmptyNameLoadsNothingAndSaveReportsError)
+{
+    find_or_add_node(50, 50);
+    press_key(KEY_L, 'l');
+    backspace();
+    enter();
+    press_key(KEY_S, 's');
+    enter();
+    snap_at(700, 300);
+    run_steps();
+    EXPECT_TRUE(status_shows(snapshot(), "Error:"));
+    EXPECT_STREQ(file_name, "");
+    EXPECT_NE(node_list, nullptr);
+}
+
+TEST_F(FieldsTest, NameFieldAppendsClearsAndStopsAt31)
+{
+    type_text(std::string(25, 'x'));
+    press_key(KEY_ESC, 27);
+    EXPECT_EQ(edit_file_name(), 27);
+    EXPECT_EQ(std::string(file_name), "novamapa.txt" + std::string(19, 'x'));
+
+    backspace();
+    type_text("\x01\x1f\xe9\xff" + std::string(40, 'y'));   // controls ignored, high bytes kept
+    enter();
+    EXPECT_EQ(edit_file_name(), 13);
+    EXPECT_EQ(std::string(file_name), "\xe9\xff" + std::string(29, 'y'));
+}
+
+}  // namespace

@@ -1,0 +1,256 @@
+// The map file: exact bytes written, the reader's free form, every kind of
+// unsound file refused with the map kept, and a save that fails half way.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "network/map_file.h"
+#include "network/network.h"
+
+namespace {
+
+struct MapFileTest : ::testing::Test {
+    std::string dir;
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/map_file_test.XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        clear_map();
+    }
+    void TearDown() override
+    {
+        clear_map();
+        ASSERT_EQ(std::system(("rm -rf " + dir).c_str()), 0);
+    }
+    std::string path(const std::string& name) { return dir + "/" + name; }
+};
+
+std::string read_text(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void write_text(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+NODE* push_node(int x, int y, const char* name)
+{
+    NODE* n = new_node(x, y, name);
+    n->next = node_list;
+    node_list = n;
+    return n;
+}
+
+void push_edge(NODE* a, NODE* b, int length)
+{
+    EDGE* e = new_edge(a, b, length);
+    e->next = edge_list;
+    edge_list = e;
+}
+
+// The map in list order, ends named by list position: "x,y,name;...|i-j:len;...".
+std::string describe()
+{
+    std::vector<NODE*> nodes;
+    std::string out;
+    for (NODE* n = node_list; n; n = n->next) {
+        nodes.push_back(n);
+        out += std::to_string(n->x) + "," + std::to_string(n->y) + "," + n->name + ";";
+    }
+    auto at = [&](NODE* n) {
+        for (size_t i = 0; i < nodes.size(); i++)
+            if (nodes[i] == n) return std::to_string(i);
+        return std::string("?");
+    };
+    out += "|";
+    for (EDGE* e = edge_list; e; e = e->next)
+        out += at(e->from) + "-" + at(e->to) + ":" + std::to_string(e->length) + ";";
+    return out;
+}
+
+std::vector<std::string> files_in(const std::string& dir)
+{
+    std::vector<std::string> names;
+    DIR* d = opendir(dir.c_str());
+    if (!d) return names;
+    while (dirent* entry = readdir(d))
+        if (entry->d_name[0] != '.') names.push_back(entry->d_name);
+    closedir(d);
+    return names;
+}
+
+TEST_F(MapFileTest, ExampleIsWrittenExactlyAndComesBackReversed)
+{
+    NODE* b = push_node(30, 40, "B");
+    NODE* novy = push_node(10, 20, "Novy");
+    push_edge(novy, b, 28);
+    ASSERT_EQ(save_map(path("a.txt").c_str()), 0);
+    EXPECT_EQ(read_text(path("a.txt")), "9992\n2 1\n10 20\nNovy\n30 40\nB\n0 1 28\n");
+    EXPECT_EQ(novy->label, 0);
+    EXPECT_EQ(b->label, 1);
+
+    ASSERT_EQ(load_map(path("a.txt").c_str()), 0);
+    EXPECT_EQ(describe(), "30,40,B;10,20,Novy;|1-0:28;");
+    for (NODE* n = node_list; n; n = n->next) EXPECT_EQ(n->label, -1);
+    EXPECT_EQ(edge_list->state, STATE_UNSEEN);
+    EXPECT_EQ(edge_list->distance, -1);
+    ASSERT_EQ(save_map(path("a.txt").c_str()), 0);
+    EXPECT_EQ(read_text(path("a.txt")), "9992\n2 1\n30 40\nB\n10 20\nNovy\n1 0 28\n");
+
+    clear_map();
+    ASSERT_EQ(save_map(path("empty.txt").c_str()), 0);
+    EXPECT_EQ(read_text(path("empty.txt")), "9992\n0 0\n");
+    push_node(1, 2, "old");
+    ASSERT_EQ(load_map(path("empty.txt").c_str()), 0);
+    EXPECT_EQ(node_list, nullptr);
+}
+
+TEST_F(MapFileTest, AwkwardNamesSurviveARoundTrip)
+{
+    std::string high;
+    for (int c = 128; c < 256; c++) high += (char)c;
+    const std::vector<std::string> names = {"", "  two blanks", "fifteen chars!!", "a b\tc",
+                                            high.substr(0, 15), high.substr(113)};
+    for (const std::string& name : names) push_node(-5, 70000, name.c_str());
+    push_edge(node_list, node_list, 0);   // self-joined and repeated roads are kept
+    push_edge(node_list, node_list->next, 2147483647);
+    push_edge(node_list, node_list->next, 2147483647);
+    const std::string before = describe();
+    ASSERT_EQ(save_map(path("n.txt").c_str()), 0);
+    ASSERT_EQ(load_map(path("n.txt").c_str()), 0);
+    ASSERT_EQ(save_map(path("n.txt").c_str()), 0);   // twice reversed is the original order
+    ASSERT_EQ(load_map(path("n.txt").c_str()), 0);
+    EXPECT_EQ(describe(), before);
+}
+
+TEST_F(MapFileTest, ReaderTakesAnyWhiteSpaceAndForeignLineEnds)
+{
+    write_text(path("free.txt"),
+               " 9992\t3\n\n 2 \n 1\t2 ignored rest\r\nWindows\r\n"
+               "+3\n4\nthis name is longer than fifteen\n5 6\n\tlast\r\n0 2 0\n 1\n1\n7");
+    ASSERT_EQ(load_map(path("free.txt").c_str()), 0);
+    EXPECT_EQ(describe(), "5,6,\tlast;3,4,this name is lo;1,2,Windows;|1-1:7;2-0:0;");
+    write_text(path("eof.txt"), "9992\n2 0\n7 8\nmid\n9 10\nend");
+    ASSERT_EQ(load_map(path("eof.txt").c_str()), 0);
+    EXPECT_EQ(describe(), "9,10,end;7,8,mid;|");
+    write_text(path("bare.txt"), "9992 1 0 7 8");
+    ASSERT_EQ(load_map(path("bare.txt").c_str()), 0);
+    EXPECT_EQ(describe(), "7,8,;|");
+}
+
+TEST_F(MapFileTest, UnsoundFilesAreRefusedAndTheMapStays)
+{
+    NODE* a = push_node(1, 2, "A");
+    push_edge(a, push_node(3, 4, "B"), 5);
+    const std::string before = describe();
+    const NODE* head = node_list;
+    const std::string good = "9992\n2 1\n1 1\nx\n2 2\ny\n";
+    const std::vector<std::string> bad = {
+        "", "9991\n0 0\n", "nonsense", "9992", "9992\n1", "9992abc 0 0",
+        "9992\n-1 0\n", "9992\n0 -1\n",
+        "9992\n2 0\n1 1\nx\n",                            // a node record missing
+        good, good + "0 1", good + "0 x 5\n", good + "0 1 5x\n",
+        good + "0 2 5\n", good + "-1 0 5\n", good + "0 1 -5\n",
+        good + "0 1 2147483648\n", "9992\n1 0\n4294967296 0\nbig\n",
+        "9992\n2000000000 2000000000\n1 1\nx\n",         // claims far more than it holds
+    };
+    for (const std::string& text : bad) {
+        write_text(path("bad.txt"), text);
+        EXPECT_EQ(load_map(path("bad.txt").c_str()), 1) << text;
+        EXPECT_EQ(describe(), before) << text;
+        EXPECT_EQ(node_list, head);
+    }
+    EXPECT_EQ(load_map(path("missing.txt").c_str()), 1);
+    EXPECT_EQ(load_map(dir.c_str()), 1);   // a folder
+    EXPECT_EQ(load_map(""), 1);
+    EXPECT_EQ(describe(), before);
+}
+
+TEST_F(MapFileTest, FailedSaveKeepsTheOldFileAndLeavesNoTemporary)
+{
+    push_node(1, 2, "A");
+    ASSERT_EQ(save_map(path("m.txt").c_str()), 0);
+    chmod(path("m.txt").c_str(), 0640);
+    const std::string old = read_text(path("m.txt"));
+    for (int i = 0; i < 5000; i++) push_node(i, i, "longer name");
+
+    // Files may grow no further than 4 KiB: the write fails like on a full disk.
+    rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    auto old_handler = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    int status = save_map(path("m.txt").c_str());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, old_handler);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(read_text(path("m.txt")), old);
+    EXPECT_EQ(files_in(dir), std::vector<std::string>{"m.txt"});
+
+    mkdir(path("folder").c_str(), 0755);
+    EXPECT_EQ(save_map(path("folder").c_str()), 1);   // rename cannot replace it
+    EXPECT_EQ(save_map(path("no/such/dir.txt").c_str()), 1);
+    EXPECT_EQ(save_map(""), 1);
+    EXPECT_EQ(files_in(dir).size(), 2u);
+
+    ASSERT_EQ(save_map(path("m.txt").c_str()), 0);
+    struct stat st;
+    stat(path("m.txt").c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);   // saving over a file keeps its permissions
+    EXPECT_GT(read_text(path("m.txt")).size(), 5000u * 12);
+}
+
+// Every file the fuzzer ever crashed on, its seeds (ok-* must load, bad-*
+// must not) and the shipped sample maps, which must load.
+TEST_F(MapFileTest, FuzzRegressionsSeedsAndSamplesBehave)
+{
+    std::string here = __FILE__;
+    std::string tests = here.substr(0, here.rfind("/network/"));
+    int seen = 0;
+    for (const char* folder : {"/fuzz/seeds/", "/fuzz/regressions/", "/../samples/"}) {
+        for (const std::string& name : files_in(tests + folder)) {
+            clear_map();
+            push_node(1, 1, "keep");
+            int status = load_map((tests + folder + name).c_str());
+            bool sample = folder[1] == '.';
+            if (sample || name.rfind("ok-", 0) == 0) {
+                EXPECT_EQ(status, 0) << name;
+            } else if (name.rfind("bad-", 0) == 0) {
+                EXPECT_EQ(status, 1) << name;
+            }
+            if (status == 1) {
+                EXPECT_EQ(describe(), "1,1,keep;|") << name;
+                continue;
+            }
+            // Loading reverses the lists, so two more round trips give the first file.
+            std::string out = path("out.txt");
+            ASSERT_EQ(save_map(out.c_str()), 0);
+            std::string first = read_text(out);
+            for (int k = 0; k < 2; k++) {
+                ASSERT_EQ(load_map(out.c_str()), 0) << name;
+                ASSERT_EQ(save_map(out.c_str()), 0);
+            }
+            EXPECT_EQ(read_text(out), first) << name;
+        }
+        seen += (int)files_in(tests + folder).size();
+    }
+    EXPECT_GT(seen, 3);
+}
+
+}  // namespace
