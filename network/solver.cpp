@@ -4,16 +4,18 @@
 // per settled node, at O((nodes + roads) log roads).
 #include "solver.h"
 
-#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "network.h"
 
-// One road seen from one of its ends: its position in edge_list and the far end.
+// One road seen from one of its ends: its position in edge_list, the far
+// end's position in node_list, and the road's length.
 struct SLOT {
     int edge;
     int other;
+    int length;
 };
 
 // A candidate road into a node not yet settled; the smallest (total, edge) wins.
@@ -24,14 +26,19 @@ struct ENTRY {
 };
 
 // The scratch of a solve, kept between solves so that the memory is reused.
-static std::vector<NODE*> nodes;     // node_list by position
-static std::vector<EDGE*> edges;     // edge_list by position
-static std::vector<int> ends;        // two node positions per road; -1 for a self-joined one
-static std::vector<int> first_slot;  // node i's slots: first_slot[i] .. first_slot[i+1]-1
-static std::vector<int> next_slot;   // fill cursor while the slots are built
+// The solve works on these arrays alone and writes the roads back at the end,
+// so the scattered records are touched in list order only.
+static std::vector<NODE*> nodes;          // node_list by position
+static std::vector<EDGE*> edges;          // edge_list by position
+static std::vector<int> ends;             // two node positions per road; -1 when never travelled
+static std::vector<int> first_slot;       // node i's slots: first_slot[i] .. first_slot[i+1]-1
+static std::vector<int> next_slot;        // fill cursor while the slots are built
 static std::vector<SLOT> slots;
-static std::vector<ENTRY> best;      // per node: the best candidate into it, edge -1 for none
-static std::vector<ENTRY> heap;
+static std::vector<unsigned char> state;  // per road: STATE_*
+static std::vector<int> from_end;         // per road reached: position of its `from` end
+static std::vector<std::int64_t> total;   // per road reached: its `distance`
+static std::vector<ENTRY> best;           // per node: the best candidate into it, edge -1 for none
+static std::vector<ENTRY> heap;           // 4-ary min-heap by `before`
 
 // True when a is offered before b: smaller total, then nearer the list head.
 static bool before(const ENTRY& a, const ENTRY& b)
@@ -39,8 +46,41 @@ static bool before(const ENTRY& a, const ENTRY& b)
     return a.total < b.total || (a.total == b.total && a.edge < b.edge);
 }
 
-// std heaps keep the largest on top, so the order is turned round.
-static bool heap_order(const ENTRY& a, const ENTRY& b) { return before(b, a); }
+static void heap_push(const ENTRY& entry)
+{
+    std::size_t i = heap.size();
+    heap.push_back(entry);
+    while (i > 0 && before(entry, heap[(i - 1) / 4])) {
+        heap[i] = heap[(i - 1) / 4];
+        i = (i - 1) / 4;
+    }
+    heap[i] = entry;
+}
+
+static ENTRY heap_pop()
+{
+    const ENTRY top = heap[0];
+    const ENTRY last = heap.back();
+    heap.pop_back();
+    const std::size_t n = heap.size();
+    std::size_t i = 0;
+    while (n > 0) {
+        std::size_t child = 4 * i + 1;
+        if (child >= n)
+            break;
+        std::size_t least = child;
+        for (std::size_t j = child + 1; j < child + 4 && j < n; j++)
+            if (before(heap[j], heap[least]))
+                least = j;
+        if (!before(heap[least], last))
+            break;
+        heap[i] = heap[least];
+        i = least;
+    }
+    if (n > 0)
+        heap[i] = last;
+    return top;
+}
 
 // The node's position in node_list, or -1 for a node that is not in it.
 static int position_of(const NODE* n)
@@ -49,8 +89,8 @@ static int position_of(const NODE* n)
     return i >= 0 && i < (int)nodes.size() && nodes[i] == n ? i : -1;
 }
 
-// Numbers the nodes and roads, resets every road to STATE_UNSEEN and notes
-// the ends. The node's `index` is scratch that the file writer also uses.
+// Numbers the nodes and roads and notes each road's ends. The node's
+// `index` is scratch that the file writer also uses.
 static void number_map()
 {
     nodes.clear();
@@ -61,7 +101,6 @@ static void number_map()
         nodes.push_back(n);
     }
     for (EDGE* e = edge_list; e; e = e->next) {
-        e->state = STATE_UNSEEN;
         e->index = (int)edges.size();
         edges.push_back(e);
         // A self-joined road is never travelled: it would settle its node twice.
@@ -70,12 +109,14 @@ static void number_map()
         ends.push_back(open ? a : -1);
         ends.push_back(open ? b : -1);
     }
+    state.assign(edges.size(), STATE_UNSEEN);
 }
 
 // Counting sort of the road ends into each node's run of slots.
 static void build_adjacency()
 {
     const int node_count = (int)nodes.size();
+    const int edge_count = (int)edges.size();
     first_slot.assign(node_count + 1, 0);
     for (int end : ends)
         if (end >= 0)
@@ -84,14 +125,18 @@ static void build_adjacency()
         first_slot[i + 1] += first_slot[i];
     next_slot.assign(first_slot.begin(), first_slot.end() - 1);
     slots.resize(first_slot[node_count]);
-    const int edge_count = (int)edges.size();
     for (int k = 0; k < edge_count; k++) {
         int a = ends[2 * k], b = ends[2 * k + 1];
         if (a < 0)
             continue;
-        slots[next_slot[a]++] = SLOT{k, b};
-        slots[next_slot[b]++] = SLOT{k, a};
+        int length = edges[k]->length;
+        slots[next_slot[a]++] = SLOT{k, b, length};
+        slots[next_slot[b]++] = SLOT{k, a, length};
     }
+    from_end.resize(edge_count);
+    total.resize(edge_count);
+    best.assign(node_count, ENTRY{0, -1, -1});
+    heap.clear();
 }
 
 // Settles node v at distance `base`: each road still open at v now runs from
@@ -99,51 +144,60 @@ static void build_adjacency()
 // earlier joins two settled nodes and is discarded.
 static void settle(int v, std::int64_t base)
 {
-    NODE* here = nodes[v];
-    here->label = base;
+    nodes[v]->label = base;
     for (int s = first_slot[v]; s < first_slot[v + 1]; s++) {
         const SLOT slot = slots[s];
-        EDGE* e = edges[slot.edge];
-        if (e->state == STATE_TREE || e->state == STATE_DISCARDED)
+        const int k = slot.edge;
+        if (state[k] == STATE_TREE || state[k] == STATE_DISCARDED)
             continue;
-        e->from = here;
-        e->to = nodes[slot.other];
-        if (e->state == STATE_CANDIDATE) {
-            e->state = STATE_DISCARDED;
+        from_end[k] = v;
+        if (state[k] == STATE_CANDIDATE) {
+            state[k] = STATE_DISCARDED;
             continue;
         }
-        e->state = STATE_CANDIDATE;
-        e->distance = base + e->length;
-        ENTRY offer{e->distance, slot.edge, slot.other};
+        state[k] = STATE_CANDIDATE;
+        total[k] = base + slot.length;
+        ENTRY offer{total[k], k, slot.other};
         // Only an offer better than the node's best can ever be chosen; the
         // others stay candidates until the node's settlement discards them.
         ENTRY& held = best[slot.other];
         if (held.edge < 0 || before(offer, held)) {
             held = offer;
-            heap.push_back(offer);
-            std::push_heap(heap.begin(), heap.end(), heap_order);
+            heap_push(offer);
         }
+    }
+}
+
+// Copies the outcome into the road records, in list order.
+static void write_roads()
+{
+    const int edge_count = (int)edges.size();
+    for (int k = 0; k < edge_count; k++) {
+        EDGE* e = edges[k];
+        e->state = state[k];
+        if (state[k] == STATE_UNSEEN)
+            continue;
+        int from = from_end[k];
+        e->from = nodes[from];
+        e->to = nodes[ends[2 * k] + ends[2 * k + 1] - from];
+        e->distance = total[k];
     }
 }
 
 void solve_shortest_paths()
 {
     number_map();
-    if (!current_node || position_of(current_node) < 0)
-        return;
-    build_adjacency();
-    best.assign(nodes.size(), ENTRY{0, -1, -1});
-    heap.clear();
-    settle(current_node->index, 0);
-    while (!heap.empty()) {
-        std::pop_heap(heap.begin(), heap.end(), heap_order);
-        ENTRY top = heap.back();
-        heap.pop_back();
-        EDGE* e = edges[top.edge];
-        // A road whose far end was settled meanwhile has been discarded.
-        if (e->state != STATE_CANDIDATE)
-            continue;
-        e->state = STATE_TREE;
-        settle(top.node, top.total);
+    if (current_node && position_of(current_node) >= 0) {
+        build_adjacency();
+        settle(current_node->index, 0);
+        while (!heap.empty()) {
+            ENTRY top = heap_pop();
+            // A road whose far end was settled meanwhile has been discarded.
+            if (state[top.edge] != STATE_CANDIDATE)
+                continue;
+            state[top.edge] = STATE_TREE;
+            settle(top.node, top.total);
+        }
     }
+    write_roads();
 }
