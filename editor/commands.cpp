@@ -1,9 +1,131 @@
-// Right-click item actions on a node or a road.
+// Right-click item actions: the selection of one node or road, the modal loop
+// of actions on it, node dragging and the two keyboard fields for a name and
+// a length. Every wait here redraws the editing screen on each pass.
 #include "commands.h"
 
-#include "network/network.h"
+#include <allegro.h>
 
-void item_actions(int, int) {}
-void drag_node(NODE*) {}
-void edit_node_name(NODE*) {}
-void edit_edge_length(EDGE*) {}
+#include "app.h"
+#include "editor.h"
+#include "network/network.h"
+#include "view.h"
+
+enum { CHAR_BACKSPACE = 8, CHAR_ENTER = 13, CHAR_ESC = 27, NAME_CHARS = 15,
+       LENGTH_LAST_GROWABLE = 99999999 };
+
+// Makes the node, or failing that the road, under the point the selection.
+static bool select_item(int px, int py)
+{
+    for (NODE* n = node_list; n; n = n->next)
+        if (hit_node(n, px, py)) {
+            current_node = n;
+            return true;
+        }
+    for (EDGE* e = edge_list; e; e = e->next)
+        if (hit_edge(e, px, py)) {
+            selected_edge = e;
+            return true;
+        }
+    return false;
+}
+
+// The status field and the grey margin around it, where the name is shown.
+static bool on_status_field(int x, int y)
+{
+    return x < 350 && y > SCREEN_H - 23;
+}
+
+// One event of the action loop; returns 1 while the selection stays open.
+static int act_on_item(int event)
+{
+    switch (event) {
+    case KEY_DEL:
+        if (selected_edge)
+            delete_edge(selected_edge);
+        else
+            delete_node(current_node);
+        return 0;
+    case EVENT_LEFT:
+        if (!current_node)
+            return 0;   // a left click only ends a road's selection
+        if (on_status_field(mouse_x, mouse_y)) {
+            edit_node_name(current_node);
+            return 0;
+        }
+        drag_node(current_node);
+        return 1;
+    case KEY_ENTER:
+        // The Enter that got us here is already in the buffer; the length
+        // field does not flush on its own, so it would end at once.
+        clear_keybuf();
+        if (selected_edge)
+            edit_edge_length(selected_edge);
+        else
+            edit_node_name(current_node);
+        return 0;
+    default:
+        return 0;   // used up: Esc must not quit, a right click must not reselect
+    }
+}
+
+void item_actions(int px, int py)
+{
+    if (!select_item(px, py))
+        return;
+    while (act_on_item(wait_edit_event()) != 0) {
+    }
+    current_node = nullptr;
+    selected_edge = nullptr;
+}
+
+void drag_node(NODE* node)
+{
+    while (mouse_b & 1) {
+        node->x = mouse_x;
+        node->y = mouse_y;
+        draw_edit_view();
+    }
+}
+
+// Next character from the key buffer, redrawing until one arrives. The
+// library puts the scancode in the high byte; the fields want the character.
+static int next_char()
+{
+    while (!keypressed())
+        draw_edit_view();
+    return readkey() & 0xFF;
+}
+
+void edit_node_name(NODE* node)
+{
+    // Keys that opened the field (or were typed before it) are not part of the name.
+    clear_keybuf();
+    int i = 0;
+    node->name[0] = '\0';
+    for (;;) {
+        int c = next_char();
+        if (c == CHAR_ENTER || c == CHAR_ESC)
+            return;
+        if (c >= 32 && i < NAME_CHARS) {
+            node->name[i++] = (char)c;
+            node->name[i] = '\0';
+        } else if (c == CHAR_BACKSPACE && i > 0) {
+            node->name[--i] = '\0';
+        }
+    }
+}
+
+void edit_edge_length(EDGE* edge)
+{
+    edge->length = 0;
+    for (;;) {
+        int c = next_char();
+        if (c == CHAR_ENTER || c == CHAR_ESC)
+            return;
+        // Nine digits at most, so the value never leaves the int range.
+        if (c >= '0' && c <= '9' && edge->length <= LENGTH_LAST_GROWABLE)
+            edge->length = edge->length * 10 + (c - '0');
+        else if (c == CHAR_BACKSPACE)
+            edge->length /= 10;
+    }
+}
