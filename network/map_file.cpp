@@ -62,103 +62,85 @@ static void take_line(SCANNER* s, const char** start, const char** stop)
     s->p = nl ? nl + 1 : s->end;
 }
 
+// The file's content, checked, before any record exists.
+struct MAP_TEXT {
+    std::vector<int> positions;   // x, y of each node record in file order
+    std::vector<char> names;      // 16 bytes per node record, zero-terminated
+    std::vector<int> roads;       // from index, to index, length of each road line
+};
+
 // A position line and the name line after it. Anything after y on the
 // position line is skipped. A name keeps its first 15 characters up to any
 // zero byte, without the carriage returns at its end: one is a foreign line
 // end, and a name ending in one would not read back as written.
-static NODE* read_node(SCANNER* s)
+static int read_node(SCANNER* s, int* position, char* name)
 {
-    int x, y;
-    if (read_int(s, &x, true) || read_int(s, &y, false))
-        return nullptr;
+    if (read_int(s, &position[0], true) || read_int(s, &position[1], false))
+        return 1;
     const char *start, *stop;
     take_line(s, &start, &stop);
     take_line(s, &start, &stop);
     std::size_t len = strnlen(start, std::min<std::size_t>(stop - start, NAME_CHARS));
     while (len > 0 && start[len - 1] == '\r')
         len--;
-    NODE* node = new_node(x, y, "");
-    std::memcpy(node->name, start, len);
-    node->name[len] = '\0';
-    return node;
-}
-
-static EDGE* read_edge(SCANNER* s, NODE* const* table, int count)
-{
-    int i, j, length;
-    if (read_int(s, &i, true) || read_int(s, &j, true) || read_int(s, &length, true))
-        return nullptr;
-    if (i < 0 || i >= count || j < 0 || j >= count || length < 0)
-        return nullptr;
-    return new_edge(table[i], table[j], length);
-}
-
-static void free_nodes(NODE* list)
-{
-    while (list) {
-        NODE* next = list->next;
-        free_node(list);
-        list = next;
-    }
-}
-
-static void free_edges(EDGE* list)
-{
-    while (list) {
-        EDGE* next = list->next;
-        free_edge(list);
-        list = next;
-    }
-}
-
-// Reads `count` node records into *nodes, newest first, and the table by
-// file position.
-static int read_nodes(SCANNER* s, int count, std::vector<NODE*>* table, NODE** nodes)
-{
-    // A node record takes at least two bytes, so the file bounds the table
-    // however large a count it claims.
-    table->reserve(std::min<std::size_t>(count, (s->end - s->p) / 2 + 1));
-    for (int k = 0; k < count; k++) {
-        NODE* node = read_node(s);
-        if (!node)
-            return 1;
-        node->next = *nodes;
-        *nodes = node;
-        table->push_back(node);
-    }
+    std::memcpy(name, start, len);
+    name[len] = '\0';
     return 0;
 }
 
-static int read_edges(SCANNER* s, int count, const std::vector<NODE*>& table, EDGE** edges)
+static int read_road(SCANNER* s, int* road, int node_count)
 {
-    for (int k = 0; k < count; k++) {
-        EDGE* edge = read_edge(s, table.data(), (int)table.size());
-        if (!edge)
-            return 1;
-        edge->next = *edges;
-        *edges = edge;
-    }
-    return 0;
+    if (read_int(s, &road[0], true) || read_int(s, &road[1], true) ||
+        read_int(s, &road[2], true))
+        return 1;
+    return road[0] < 0 || road[0] >= node_count || road[1] < 0 || road[1] >= node_count ||
+           road[2] < 0;
 }
 
-// Builds the map of the text into *nodes and *edges without touching the map
-// in memory. On failure nothing is left allocated.
-static int parse_map(SCANNER* s, NODE** nodes, EDGE** edges)
+// Reads and checks the whole text into *text. Nothing is allocated for a
+// count that the rest of the file cannot hold: a node record takes at least
+// three bytes and a road line five.
+static int parse_map(SCANNER* s, MAP_TEXT* text)
 {
-    int magic, node_count, edge_count;
-    *nodes = nullptr;
-    *edges = nullptr;
+    int magic, node_count, road_count;
     if (read_int(s, &magic, true) || magic != MAP_MAGIC)
         return 1;
-    if (read_count(s, &node_count) || read_count(s, &edge_count))
+    if (read_count(s, &node_count) || read_count(s, &road_count))
         return 1;
-    std::vector<NODE*> table;
-    if (read_nodes(s, node_count, &table, nodes) == 0 &&
-        read_edges(s, edge_count, table, edges) == 0)
-        return 0;
-    free_edges(*edges);
-    free_nodes(*nodes);
-    return 1;
+    if (3 * (std::int64_t)node_count + 5 * (std::int64_t)road_count > s->end - s->p)
+        return 1;
+    text->positions.resize(2 * (std::size_t)node_count);
+    text->names.resize(16 * (std::size_t)node_count);
+    text->roads.resize(3 * (std::size_t)road_count);
+    for (int k = 0; k < node_count; k++)
+        if (read_node(s, &text->positions[2 * k], &text->names[16 * (std::size_t)k]))
+            return 1;
+    for (int k = 0; k < road_count; k++)
+        if (read_road(s, &text->roads[3 * (std::size_t)k], node_count))
+            return 1;
+    return 0;
+}
+
+// Replaces the map with the records of a checked text, each list running
+// from the file's last record to its first.
+static void build_map(const MAP_TEXT& text)
+{
+    clear_map();
+    std::size_t node_count = text.positions.size() / 2;
+    std::vector<NODE*> table(node_count);
+    for (std::size_t k = 0; k < node_count; k++) {
+        NODE* node = new_node(text.positions[2 * k], text.positions[2 * k + 1], &text.names[16 * k]);
+        node->next = node_list;
+        node_list = node;
+        table[k] = node;
+    }
+    const int* road = text.roads.data();
+    const int* last = road + text.roads.size();
+    for (; road < last; road += 3) {
+        EDGE* edge = new_edge(table[road[0]], table[road[1]], road[2]);
+        edge->next = edge_list;
+        edge_list = edge;
+    }
 }
 
 // The whole of a regular file. Anything else (a folder, a pipe, a device)
@@ -199,13 +181,11 @@ int load_map(const char* name)
     if (read_file(name, &data, &size) != 0)
         return 1;
     SCANNER s{data.get(), data.get() + size};
-    NODE* nodes;
-    EDGE* edges;
-    if (parse_map(&s, &nodes, &edges) != 0)
+    MAP_TEXT text;
+    if (parse_map(&s, &text) != 0)
         return 1;
-    clear_map();
-    node_list = nodes;
-    edge_list = edges;
+    data.reset();
+    build_map(text);
     return 0;
 }
 
