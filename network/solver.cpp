@@ -27,7 +27,7 @@ struct ENTRY {
 
 // The scratch of a solve, kept between solves so that the memory is reused.
 // The solve works on these arrays alone and writes the roads back at the end,
-// so the scattered records are touched in list order only.
+// so the road records are only ever visited in list order.
 static std::vector<NODE*> nodes;          // node_list by position
 static std::vector<EDGE*> edges;          // edge_list by position
 static std::vector<int> ends;             // two node positions per road; -1 when never travelled
@@ -101,7 +101,6 @@ static void number_map()
         nodes.push_back(n);
     }
     for (EDGE* e = edge_list; e; e = e->next) {
-        e->index = (int)edges.size();
         edges.push_back(e);
         // A self-joined road is never travelled: it would settle its node twice.
         int a = position_of(e->from), b = position_of(e->to);
