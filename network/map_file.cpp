@@ -1,6 +1,7 @@
-// The map file. The reader takes the whole file into memory and builds the
-// records off to the side, so a file that turns out unsound costs nothing; the
-// writer formats into one buffer and puts it in place with a rename.
+// The map file. The reader takes the whole file into memory and checks all
+// of it before it lets go of the map in memory; the writer formats into one
+// buffer and puts the file in place with a rename, so a failed save leaves
+// the old file as it was.
 #include "map_file.h"
 
 #include <fcntl.h>
@@ -13,6 +14,7 @@
 #include <charconv>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -164,7 +166,11 @@ static int read_file(const char* name, std::unique_ptr<char[]>* data, std::size_
         return 1;
     }
     std::size_t want = (std::size_t)st.st_size, got = 0;
-    data->reset(new char[want + 1]);
+    data->reset(new (std::nothrow) char[want + 1]);
+    if (!*data) {
+        close(fd);
+        return 1;
+    }
     while (got < want) {
         ssize_t n = read(fd, data->get() + got, want - got);
         if (n < 0 && errno == EINTR)
@@ -211,8 +217,41 @@ static inline char* put_int(char* p, std::int64_t value, char after)
     return p;
 }
 
-// The whole file in one buffer. Numbers the nodes into `label` as it goes,
-// which the road lines then name. 1 for a map too large for the reader's ints.
+static char* put_nodes(char* p)
+{
+    for (NODE* n = node_list; n; n = n->next) {
+        p = put_int(p, n->x, ' ');
+        p = put_int(p, n->y, '\n');
+        std::size_t len = strnlen(n->name, NAME_CHARS);
+        std::memcpy(p, n->name, len);
+        p += len;
+        *p++ = '\n';
+    }
+    return p;
+}
+
+// The ends' labels lie scattered over the node records. Gathering them in a
+// loop this short lets their cache misses overlap; formatting between the
+// reads would wait for each in turn.
+static char* put_roads(char* p, std::size_t count)
+{
+    std::unique_ptr<int[]> roads(new int[3 * count]);
+    int* r = roads.get();
+    for (EDGE* e = edge_list; e; e = e->next, r += 3) {
+        r[0] = (int)e->from->label;
+        r[1] = (int)e->to->label;
+        r[2] = e->length;
+    }
+    for (r = roads.get(); r < roads.get() + 3 * count; r += 3) {
+        p = put_int(p, r[0], ' ');
+        p = put_int(p, r[1], ' ');
+        p = put_int(p, r[2], '\n');
+    }
+    return p;
+}
+
+// The whole file in one buffer. Numbers the nodes into `label`, which the
+// road lines then name. 1 for a map too large for the reader's ints.
 static int format_map(std::unique_ptr<char[]>* out, std::size_t* size)
 {
     std::size_t node_count = 0, edge_count = 0;
@@ -227,29 +266,7 @@ static int format_map(std::unique_ptr<char[]>* out, std::size_t* size)
     p = put_int(p, MAP_MAGIC, '\n');
     p = put_int(p, (std::int64_t)node_count, ' ');
     p = put_int(p, (std::int64_t)edge_count, '\n');
-    for (NODE* n = node_list; n; n = n->next) {
-        p = put_int(p, n->x, ' ');
-        p = put_int(p, n->y, '\n');
-        std::size_t len = strnlen(n->name, NAME_CHARS);
-        std::memcpy(p, n->name, len);
-        p += len;
-        *p++ = '\n';
-    }
-    // The ends' labels lie scattered over the node records. Gathering them in
-    // a loop this short lets their cache misses overlap; formatting between
-    // the reads would wait for each in turn.
-    std::unique_ptr<int[]> roads(new int[3 * edge_count]);
-    int* r = roads.get();
-    for (EDGE* e = edge_list; e; e = e->next, r += 3) {
-        r[0] = (int)e->from->label;
-        r[1] = (int)e->to->label;
-        r[2] = e->length;
-    }
-    for (r = roads.get(); r < roads.get() + 3 * edge_count; r += 3) {
-        p = put_int(p, r[0], ' ');
-        p = put_int(p, r[1], ' ');
-        p = put_int(p, r[2], '\n');
-    }
+    p = put_roads(put_nodes(p), edge_count);
     *size = (std::size_t)(p - out->get());
     return 0;
 }
