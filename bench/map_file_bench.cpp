@@ -133,6 +133,7 @@ void BM_LoadMap(benchmark::State& state)
         if (load_map(f.map.c_str()) != 0)
             state.SkipWithError("load failed");
     state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)f.size);
+    state.counters["file_MB"] = (double)f.size / 1e6;
 }
 
 void BM_ReadBaseline(benchmark::State& state)
