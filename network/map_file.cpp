@@ -42,8 +42,8 @@ static int read_int(SCANNER* s, int* value, bool whole)
     const char* p = s->p;
     while (p < s->end && is_space(*p))
         p++;
-    if (p < s->end && *p == '+')
-        p++;   // %d takes an explicit plus, and other tools may write one
+    if (p < s->end && *p == '+' && ++p < s->end && *p == '-')
+        return 1;   // %d takes an explicit plus, and other tools may write one
     std::from_chars_result r = std::from_chars(p, s->end, *value);
     if (r.ec != std::errc() || (whole && r.ptr < s->end && !is_space(*r.ptr)))
         return 1;

@@ -148,7 +148,7 @@ TEST_F(MapFileTest, UnsoundFilesAreRefusedAndTheMapStays)
         "", "9991\n0 0\n", "nonsense", "9992", "9992\n1", "9992abc 0 0", "9992\n-1 0\n",
         "9992\n0 -1\n", "9992\n2 0\n1 1\nx\n", good, good + "0 1", good + "0 x 5\n",
         good + "0 1 5x\n", good + "0 2 5\n", good + "-1 0 5\n", good + "0 1 -5\n",
-        good + "0 1 2147483648\n", "9992\n1 0\n4294967296 0\nbig\n",
+        good + "0 1 2147483648\n", good + "0 1 +-5\n", "9992\n1 0\n4294967296 0\nbig\n",
         "9992\n2000000000 2000000000\n1 1\nx\n",   // claims far more than it holds
     };
     for (const std::string& text : bad) {
