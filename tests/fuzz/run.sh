@@ -35,7 +35,10 @@ log=$out/fuzz.log
 rc=0
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     "$bin" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
-    -artifact_prefix="$out/" "${corpora[@]}" >"$log" 2>&1 || rc=$?
+    -artifact_prefix="$out/" "${corpora[@]}" >"$log" 2>&1 &
+pid=$!
+wait "$pid" || rc=$?
+rm -f /dev/shm/load_map_fuzz."$pid".* /tmp/load_map_fuzz."$pid".*   # left by a crash
 if [ "$rc" != 0 ] || grep -qE "ERROR: |runtime error|WARNING: .*Sanitizer" "$log"; then
     tail -n 60 "$log" >&2
     echo "fuzz: FAILED (status $rc); full log $log; inputs:" >&2
