@@ -3,10 +3,6 @@
 // 100k roads, headless into memory bitmaps.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -14,23 +10,14 @@
 #include "editor/app.h"
 #include "editor/editor.h"
 #include "editor/view.h"
+#include "headless.h"
 #include "network/network.h"
 
 void poll_input() {}   // the pointer stays where the benchmark put it
 
-static GFX_DRIVER fake_driver;
-
 static void setup_library()
 {
-    install_allegro(SYSTEM_NONE, &errno, atexit);
-    set_color_depth(16);
-    fake_driver.w = 800;
-    fake_driver.h = 600;
-    gfx_driver = &fake_driver;
-    screen = create_bitmap(800, 600);
-    char cwd[PATH_MAX];
-    if (!getcwd(cwd, sizeof cwd) || chdir(ASSETS_DIR) != 0 || load_resources() != 0 ||
-        chdir(cwd) != 0) {
+    if (start_headless_editor(ASSETS_DIR) != 0) {
         std::fprintf(stderr, "cannot load the images from %s\n", ASSETS_DIR);
         std::exit(1);
     }

@@ -16,20 +16,6 @@ struct CommandsTest : ::testing::Test {
     void SetUp() override { frontend_setup(); }
 };
 
-int count_nodes() { int n = 0; for (NODE* p = node_list; p; p = p->next) n++; return n; }
-int count_edges() { int n = 0; for (EDGE* p = edge_list; p; p = p->next) n++; return n; }
-
-// Runs edit_step until the script ends; returns how many steps returned 0.
-int run_steps()
-{
-    int steps = 0;
-    try {
-        while (edit_step() == 0) steps++;
-        ADD_FAILURE() << "edit_step quit";
-    } catch (ScriptEnded&) {
-    }
-    return steps;
-}
 
 void right_click(int x, int y) { click(x, y, 2); }
 
@@ -45,7 +31,7 @@ TEST_F(CommandsTest, DelRemovesANodeWithExactlyItsRoadsOrJustOneRoad)
     add_edge(hub, c);
     right_click(201, 199);                           // on the hub and on its roads' ends
     press_key(KEY_DEL);
-    EXPECT_EQ(run_steps(), 1);
+    EXPECT_EQ(run_edit_steps(), 1);
     EXPECT_EQ(count_nodes(), 3);
     for (NODE* n = node_list; n; n = n->next)
         EXPECT_FALSE(n->x == 200 && n->y == 200);
@@ -57,7 +43,7 @@ TEST_F(CommandsTest, DelRemovesANodeWithExactlyItsRoadsOrJustOneRoad)
     add_edge(a, c);
     right_click(200, 100);                           // middle of a-b, no node there
     press_key(KEY_DEL);
-    EXPECT_EQ(run_steps(), 1);
+    EXPECT_EQ(run_edit_steps(), 1);
     EXPECT_EQ(count_nodes(), 3);
     ASSERT_EQ(count_edges(), 1);
     EXPECT_EQ(edge_list->to, c);
@@ -78,7 +64,7 @@ TEST_F(CommandsTest, TwoDragsThenEscMoveTheNodeAndKeepLengths)
     script_step(2, 600, 400, 0);                     // released: stays at the last held point
     press_key(KEY_ESC);                              // ends the selection, does not quit
     idle();
-    EXPECT_EQ(run_steps(), 1);
+    EXPECT_EQ(run_edit_steps(), 1);
     EXPECT_EQ(pixel(snapshot(), 100, 100), color_cyan());
     EXPECT_EQ(n->x, 520);
     EXPECT_EQ(n->y, 330);
@@ -120,7 +106,7 @@ TEST_F(CommandsTest, LengthFieldTakesNineDigitsAndBackspace)
     snap_at(600, 300);
     type_text("\b\b\b9999999999\b5");                // the tenth digit is ignored
     press_key(KEY_ESC, 27);                          // keeps what was typed
-    EXPECT_EQ(run_steps(), 1);
+    EXPECT_EQ(run_edit_steps(), 1);
     EXPECT_EQ(edge_list->length, 999999995);
     EXPECT_TRUE(status_shows(snapshot(), "Novy - Novy: 12"));
     EXPECT_EQ(pixel(snapshot(), 150, 100), color_cyan());
@@ -134,7 +120,7 @@ TEST_F(CommandsTest, LeftClickOnTheStatusFieldOpensTheNameElseDrags)
     click(349, 578);                                 // last column and first row of the zone
     type_text("X");
     press_key(KEY_ENTER, 13);
-    EXPECT_EQ(run_steps(), 1);
+    EXPECT_EQ(run_edit_steps(), 1);
     EXPECT_STREQ(node_list->name, "X");
     EXPECT_EQ(node_list->x, 100);
 
@@ -142,7 +128,7 @@ TEST_F(CommandsTest, LeftClickOnTheStatusFieldOpensTheNameElseDrags)
     click(350, 590);                                 // the Load field: a drag, no load
     click(200, 577);                                 // just above the zone: a drag too
     press_key(KEY_ESC);
-    EXPECT_EQ(run_steps(), 1);
+    EXPECT_EQ(run_edit_steps(), 1);
     EXPECT_EQ(node_list->x, 200);
     EXPECT_EQ(node_list->y, 577);
     EXPECT_STREQ(node_list->name, "X");
@@ -163,7 +149,7 @@ TEST_F(CommandsTest, OtherEventsEndTheSelectionAndAreUsedUp)
     right_click(200, 100);
     right_click(100, 100);                           // ends it without selecting the node
     press_key(KEY_DEL);                              // so this deletes nothing
-    EXPECT_EQ(run_steps(), 3);
+    EXPECT_EQ(run_edit_steps(), 3);
     EXPECT_EQ(count_nodes(), 2);
     EXPECT_EQ(count_edges(), 1);
     EXPECT_STREQ(node_list->name, "Novy");

@@ -16,20 +16,6 @@ struct EditTest : ::testing::Test {
     void SetUp() override { frontend_setup(); }
 };
 
-int count_nodes() { int n = 0; for (NODE* p = node_list; p; p = p->next) n++; return n; }
-int count_edges() { int n = 0; for (EDGE* p = edge_list; p; p = p->next) n++; return n; }
-
-// Runs edit_step until the script ends; returns how many steps returned 0.
-int run_steps()
-{
-    int steps = 0;
-    try {
-        while (edit_step() == 0) steps++;
-        ADD_FAILURE() << "edit_step quit";
-    } catch (ScriptEnded&) {
-    }
-    return steps;
-}
 
 TEST_F(EditTest, EmptyMapFrameShowsBackgroundBarAndLabels)
 {
@@ -86,7 +72,7 @@ TEST_F(EditTest, TwoClicksBuildOneRoadOfStraightLength)
     click(200, 100);
     click(100, 100);                                // joined already, other order
     click(200, 100);
-    EXPECT_EQ(run_steps(), 3);
+    EXPECT_EQ(run_edit_steps(), 3);
     ASSERT_EQ(count_nodes(), 2);
     ASSERT_EQ(count_edges(), 1);
     EXPECT_EQ(edge_list->from->x, 100);
@@ -103,7 +89,7 @@ TEST_F(EditTest, FirstClickShowsNodeInCyanAndOtherEventsEndBuilding)
     press_key(KEY_ESC);                             // ends the building, does not quit
     press_key(KEY_ENTER);
     press_key(KEY_ESC);                             // out of solve mode again
-    EXPECT_EQ(run_steps(), 2);
+    EXPECT_EQ(run_edit_steps(), 2);
     BITMAP* f = snapshot();
     EXPECT_EQ(pixel(f, 300, 300), color_cyan());
     EXPECT_TRUE(status_shows(f, "Novy"));
@@ -117,7 +103,7 @@ TEST_F(EditTest, ClickOnRoadSplitsItAndJoinsTheNewNode)
     click(300, 100);
     click(200, 102);                                // on the road
     click(200, 300);
-    EXPECT_EQ(run_steps(), 2);
+    EXPECT_EQ(run_edit_steps(), 2);
     EXPECT_EQ(count_nodes(), 4);
     ASSERT_EQ(count_edges(), 3);
     EDGE* joined = edge_list;
@@ -169,7 +155,7 @@ TEST_F(EditTest, KTogglesTheBackgroundAndBarClicksBuildNothing)
 {
     press_key(KEY_K);
     snap_at(700, 100);
-    EXPECT_EQ(run_steps(), 1);
+    EXPECT_EQ(run_edit_steps(), 1);
     EXPECT_EQ(pixel(snapshot(), 300, 100), color_white());
     frontend_setup();
     press_key(KEY_K);
@@ -177,7 +163,7 @@ TEST_F(EditTest, KTogglesTheBackgroundAndBarClicksBuildNothing)
     click(200, 590);                                // status field
     click(600, 580);                                // right of the bar, below the map area
     snap_at(700, 100);
-    EXPECT_EQ(run_steps(), 4);
+    EXPECT_EQ(run_edit_steps(), 4);
     EXPECT_EQ(pixel(snapshot(), 300, 100), getpixel(background_image, 300, 100));
     EXPECT_EQ(node_list, nullptr);
 }
@@ -189,7 +175,7 @@ TEST_F(EditTest, ToggleWithoutPictureStaysWhite)
     shown_background = nullptr;
     press_key(KEY_K);
     snap_at(700, 100);
-    run_steps();
+    run_edit_steps();
     EXPECT_EQ(pixel(snapshot(), 300, 100), color_white());
     background_image = saved;
 }

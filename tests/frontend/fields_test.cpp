@@ -44,16 +44,6 @@ std::string read_text(const char* path)
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-void run_steps()
-{
-    try {
-        while (edit_step() == 0) {
-        }
-        ADD_FAILURE() << "edit_step quit";
-    } catch (ScriptEnded&) {
-    }
-}
-
 void enter() { press_key(KEY_ENTER, 13); }
 void backspace() { press_key(KEY_BACKSPACE, 8); }
 
@@ -65,7 +55,7 @@ TEST_F(FieldsTest, SaveShowsSavedWithoutTheNameAndOffersItAgain)
     enter();
     snap_at(700, 300);
     click(300, 300);                        // ends the message, builds nothing
-    run_steps();
+    run_edit_steps();
     EXPECT_TRUE(status_shows(snapshot(), "Saved!"));
     EXPECT_EQ(read_text("novamapa.txt"), "9992\n2 1\n200 100\nNovy\n100 100\nNovy\n1 0 100\n");
     EXPECT_EQ(node_list->next->next, nullptr);
@@ -90,7 +80,7 @@ TEST_F(FieldsTest, LoadReportsErrorWithTheNameOrLoadsWithItHidden)
     enter();
     snap_at(700, 300);
     press_key(KEY_K);                       // used up: the background stays
-    run_steps();
+    run_edit_steps();
     EXPECT_TRUE(status_shows(snapshot(), "Error: a.txt"));
     EXPECT_EQ(node_list, kept);
     EXPECT_EQ(shown_background, background_image);
@@ -101,7 +91,7 @@ TEST_F(FieldsTest, LoadReportsErrorWithTheNameOrLoadsWithItHidden)
     enter();
     snap_at(700, 300);
     click(300, 300);                        // ends the message, the name comes back
-    run_steps();
+    run_edit_steps();
     EXPECT_TRUE(status_shows(snapshot(), "Loaded!"));
     EXPECT_STREQ(file_name, "b.txt");
     EXPECT_STREQ(node_list->name, "B");
@@ -115,7 +105,7 @@ TEST_F(FieldsTest, EmptyNameLoadsNothingAndSaveReportsError)
     press_key(KEY_S, 's');
     enter();
     snap_at(700, 300);
-    run_steps();
+    run_edit_steps();
     EXPECT_TRUE(status_shows(snapshot(), "Error:"));
     EXPECT_STREQ(file_name, "");
 }

@@ -1,7 +1,8 @@
 // Headless set-up and the scripted replacement of poll_input.
 #include "frontend/script.h"
+#include "headless.h"
 
-#include <unistd.h>
+#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <climits>
@@ -14,6 +15,7 @@
 #include "editor/editor.h"
 #include "editor/input.h"
 #include "editor/view.h"
+#include "network/network.h"
 
 namespace {
 
@@ -30,7 +32,6 @@ Step current{0, 0, 0, 0, "", "", false};
 std::deque<int> key_buffer;
 BITMAP* kept_frame = nullptr;
 int frame_count = 0;
-GFX_DRIVER fake_driver;   // gives SCREEN_W and SCREEN_H their windowed values
 
 int hook_keypressed() { return !key_buffer.empty(); }
 int hook_readkey()
@@ -76,18 +77,10 @@ void frontend_setup()
     static bool started = false;
     if (!started) {
         started = true;
-        install_allegro(SYSTEM_NONE, &errno, atexit);
-        set_color_depth(16);
-        fake_driver.w = 800;
-        fake_driver.h = 600;
-        gfx_driver = &fake_driver;
-        screen = create_bitmap(800, 600);
+        if (start_headless_editor(ASSETS_DIR) != 0)
+            throw std::runtime_error("cannot load the assets from " ASSETS_DIR);
         kept_frame = create_bitmap(800, 600);
         install_keyboard_hooks(hook_keypressed, hook_readkey);
-        char cwd[PATH_MAX];
-        if (!getcwd(cwd, sizeof cwd) || chdir(ASSETS_DIR) != 0 || load_resources() != 0 ||
-            chdir(cwd) != 0)
-            throw std::runtime_error("cannot load the assets from " ASSETS_DIR);
     }
     reset_editor();
     shown_background = background_image;
@@ -157,6 +150,21 @@ void type_text(const std::string& text)
     for (char c : text)
         script_step(1, x, y, 0, {}, std::string(1, c));
 }
+
+int run_edit_steps()
+{
+    int steps = 0;
+    try {
+        while (edit_step() == 0)
+            steps++;
+        ADD_FAILURE() << "edit_step quit";
+    } catch (ScriptEnded&) {
+    }
+    return steps;
+}
+
+int count_nodes() { int n = 0; for (NODE* p = node_list; p; p = p->next) n++; return n; }
+int count_edges() { int n = 0; for (EDGE* p = edge_list; p; p = p->next) n++; return n; }
 
 BITMAP* snapshot() { return kept_frame; }
 int frames_drawn() { return frame_count; }

@@ -27,6 +27,10 @@ void click(int x, int y, int buttons = 1);    // press for 2 frames, release for
 void press_key(int keycode, int ascii = 0);   // key down 2 frames (ascii into the buffer), up 2
 void type_text(const std::string& text);      // one character a frame into the key buffer
 
+int run_edit_steps();        // edit_step until the script ends; how many returned 0 (fails on a quit)
+int count_nodes();
+int count_edges();
+
 BITMAP* snapshot();          // the frame kept by the latest snap step, or null
 int frames_drawn();          // frames presented since script_clear
 int steps_left();            // steps not yet started

@@ -46,18 +46,6 @@ struct SolveTest : ::testing::Test {
     }
 };
 
-// Runs edit_step until the script ends; returns how many steps returned 0.
-int run_edit_steps()
-{
-    int steps = 0;
-    try {
-        while (edit_step() == 0) steps++;
-        ADD_FAILURE() << "edit_step quit";
-    } catch (ScriptEnded&) {
-    }
-    return steps;
-}
-
 bool blue_at(int x, int y) { return pixel(snapshot(), x, y) == color_blue(); }
 
 TEST(ThickLine, HorizontalBandCoversThreeRowsShiftedTowardsTheEnd)
