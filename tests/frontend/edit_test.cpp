@@ -168,6 +168,21 @@ TEST_F(EditTest, KTogglesTheBackgroundAndBarClicksBuildNothing)
     EXPECT_EQ(node_list, nullptr);
 }
 
+TEST_F(EditTest, BarZonesAreWiderThanTheirFields)
+{
+    click(375, 595);                                // the Load field
+    snap_at(700, 100);
+    press_key(KEY_ESC, 27);
+    EXPECT_EQ(run_edit_steps(), 1);
+    EXPECT_TRUE(status_shows(snapshot(), "Load file: novamapa.txt"));
+    frontend_setup();
+    click(430, 575);                                // above the Save field, inside its zone
+    snap_at(700, 100);
+    press_key(KEY_ESC, 27);
+    EXPECT_EQ(run_edit_steps(), 1);
+    EXPECT_TRUE(status_shows(snapshot(), "Save as: novamapa.txt"));
+}
+
 TEST_F(EditTest, ToggleWithoutPictureStaysWhite)
 {
     BITMAP* saved = background_image;
