@@ -38,6 +38,9 @@ static int fail_graphics()
 
 int start_editor()
 {
+    // Names and file names are 8-bit characters, as the keyboard types them
+    // (readkey's low byte); read as UTF-8 their upper half would draw as "^".
+    set_uformat(U_ASCII);
     // Without a display the library cannot come up, and the keyboard driver
     // would crash on the missing system: stop before touching it.
     if (allegro_init() != 0) {

@@ -14,6 +14,7 @@ static GFX_DRIVER fake_driver;
 
 int start_headless_editor(const char* assets_dir)
 {
+    set_uformat(U_ASCII);   // as the editor: 8-bit names
     install_allegro(SYSTEM_NONE, &errno, atexit);
     set_color_depth(16);
     fake_driver.w = 800;

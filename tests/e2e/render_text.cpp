@@ -13,6 +13,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: render_text TEXT\n");
         return 2;
     }
+    set_uformat(U_ASCII);   // as the editor: 8-bit names
     install_allegro(SYSTEM_NONE, &errno, atexit);
     set_color_depth(16);
     BITMAP* field = create_bitmap(346, 8);
