@@ -1,6 +1,6 @@
 #!/bin/bash
 # Makes docs/screenshot.png for the README from a real run of build/mapedit
-# under Xvfb: a small map drawn with real clicks, one road hovered.
+# under Xvfb: the sample town loaded and solved, one node hovered.
 #   tools/screenshot.sh            (after make build)
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 export MAPEDIT=${MAPEDIT:-$ROOT/build/mapedit}
@@ -11,21 +11,24 @@ start_x
 stage_assets
 start_app
 
-# A small town: a square of roads, a diagonal shortcut and a spur.
-road() { click "$1" "$2"; click "$3" "$4"; }
-road 160 140 420 120
-road 420 120 460 360
-road 460 360 180 400
-road 180 400 160 140
-road 160 140 460 360
-road 460 360 680 300
-road 680 300 640 120
-road 640 120 420 120
-road 180 400 300 520
-move 560 340
-move 570 330
+# The sample town, loaded with real keys, solved from the square, with the
+# pointer on the hospital showing its distance.
+cp "$ROOT/samples/town.txt" "$WORK/"
+key l
+key BackSpace
+type_text town.txt
+key Return
+move 700 500
+key Return        # ends the "Loaded!" message
+key Return        # solve mode
+click 380 260
+settle 0.5
+key space
+move 640 150
+move 642 152
 shot readme
 mkdir -p "$ROOT/docs"
 convert "$WORK/readme.png" -crop 800x600+0+0 +repage "$ROOT/docs/screenshot.png"
+key Escape
 key Escape
 echo "wrote docs/screenshot.png"

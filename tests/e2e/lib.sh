@@ -41,10 +41,12 @@ stage_assets() {
     for f in "${files[@]}"; do cp "$ASSETS/$f" "$WORK/"; done
 }
 
-# Starts the editor in the working folder and waits for its first frames.
-# A watcher shell records the exit status in $WORK/app.rc, so that
+# Starts the editor in the working folder and waits for its first frames (the
+# bar's corner is no longer the black of the bare X screen), a message box or
+# its end. A watcher shell records the exit status in $WORK/app.rc, so that
 # app_status works from command substitutions too.
 start_app() {
+    local corner
     rm -f "$WORK/app.rc" "$WORK/app.pid"
     (
         cd "$WORK"
@@ -57,8 +59,10 @@ start_app() {
     for _ in $(seq 50); do [ -s "$WORK/app.pid" ] && break; sleep 0.05; done
     APP_PID=$(cat "$WORK/app.pid")
     for _ in $(seq 100); do
-        xdotool search --pid "$APP_PID" >/dev/null 2>&1 && break
         [ -e "$WORK/app.rc" ] && break
+        xdotool search --class '^Xmessage$' >/dev/null 2>&1 && break
+        corner=$(import -window root -crop 1x1+2+579 -depth 8 txt:- 2>/dev/null || true)
+        [[ $corner == *"(0,0,0)"* ]] || break
         sleep 0.1
     done
     sleep 0.5
@@ -78,20 +82,28 @@ app_status() {
     echo "running"
 }
 
+# How long a press is held. A press shorter than one frame is never seen, and
+# a frame can take a long time on a loaded machine.
+HOLD=${E2E_HOLD:-0.2}
+
 settle() { sleep "${1:-0.4}"; }
 
 move() { xdotool mousemove "$1" "$2"; settle 0.3; }
+
+# Rests the pointer at (x, y), coming from the pixel below, so that it moves
+# even when it is already there.
+hover() { xdotool mousemove "$1" "$(($2 + 1))"; sleep 0.1; move "$1" "$2"; }
 
 # A press long enough for the editor's two-phase wait to see it.
 click() {
     local button=${3:-1}
     xdotool mousemove "$1" "$2"; sleep 0.15
-    xdotool mousedown "$button"; sleep 0.12
+    xdotool mousedown "$button"; sleep "$HOLD"
     xdotool mouseup "$button"; settle 0.25
 }
 
 key() {
-    xdotool keydown "$1"; sleep 0.12
+    xdotool keydown "$1"; sleep "$HOLD"
     xdotool keyup "$1"; settle 0.25
 }
 
