@@ -1,5 +1,6 @@
-// The map file: exact bytes, the reader's free form, unsound files refused
-// with the map kept, a save that fails half way, and the fuzzer's files.
+// The map file: exact bytes, round trips and the reader's free form, unsound
+// files refused with the map kept, a save that fails half way, and the
+// fuzzer's files.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -7,7 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -62,59 +62,39 @@ void push_edge(NODE* a, NODE* b, int length)
 // The map in list order, ends named by list position: "x,y,name;...|i-j:len;...".
 std::string describe()
 {
-    std::vector<NODE*> nodes;
     std::string out;
-    for (NODE* n = node_list; n; n = n->next) {
-        nodes.push_back(n);
+    int i = 0;
+    for (NODE* n = node_list; n; n = n->next, i++) {
+        n->index = i;
         out += std::to_string(n->x) + "," + std::to_string(n->y) + "," + n->name + ";";
     }
-    auto at = [&](NODE* n) {
-        return std::to_string(std::find(nodes.begin(), nodes.end(), n) - nodes.begin());
-    };
     out += "|";
     for (EDGE* e = edge_list; e; e = e->next)
-        out += at(e->from) + "-" + at(e->to) + ":" + std::to_string(e->length) + ";";
+        out += std::to_string(e->from->index) + "-" + std::to_string(e->to->index) + ":" +
+               std::to_string(e->length) + ";";
     return out;
 }
 
 std::vector<std::string> files_in(const std::string& dir)
 {
     std::vector<std::string> names;
-    if (fs::is_directory(dir))
-        for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename());
     return names;
 }
 
-TEST_F(MapFileTest, ExampleIsWrittenExactlyAndComesBackReversed)
+TEST_F(MapFileTest, ExampleBytesRoundTripsAndTheReadersFreeForm)
 {
     NODE* b = push_node(30, 40, "B");
-    NODE* novy = push_node(10, 20, "Novy");
-    push_edge(novy, b, 28);
+    push_edge(push_node(10, 20, "Novy"), b, 28);
     ASSERT_EQ(save_map(path("a.txt").c_str()), 0);
     EXPECT_EQ(read_text(path("a.txt")), "9992\n2 1\n10 20\nNovy\n30 40\nB\n0 1 28\n");
-    EXPECT_TRUE(novy->label == 0 && b->label == 1);
-
     ASSERT_EQ(load_map(path("a.txt").c_str()), 0);
     EXPECT_EQ(describe(), "30,40,B;10,20,Novy;|1-0:28;");
-    EXPECT_TRUE(node_list->label == -1 && edge_list->state == STATE_UNSEEN && edge_list->distance == -1);
     ASSERT_EQ(save_map(path("a.txt").c_str()), 0);
     EXPECT_EQ(read_text(path("a.txt")), "9992\n2 1\n30 40\nB\n10 20\nNovy\n1 0 28\n");
 
-    clear_map();
-    ASSERT_EQ(save_map(path("empty.txt").c_str()), 0);
-    EXPECT_EQ(read_text(path("empty.txt")), "9992\n0 0\n");
-    push_node(1, 2, "old");
-    ASSERT_EQ(load_map(path("empty.txt").c_str()), 0);
-    EXPECT_EQ(node_list, nullptr);
-}
-
-TEST_F(MapFileTest, AwkwardNamesAndRoadsSurviveTwoRoundTrips)
-{
-    std::string high;
-    for (int c = 128; c < 256; c++) high += (char)c;
-    for (std::string name : {std::string(), std::string("  two blanks"), std::string("fifteen chars!!"),
-                             high.substr(0, 15), high.substr(113)})
-        push_node(-5, 70000, name.c_str());
+    for (const char* name : {"", "  two blanks", "fifteen chars!!", "\x80\xa0\xe9\xfe\xff"})
+        push_node(-5, 70000, name);
     push_edge(node_list, node_list, 0);   // self-joined and repeated roads are kept
     push_edge(node_list, node_list->next, 2147483647);
     push_edge(node_list, node_list->next, 2147483647);
@@ -124,10 +104,7 @@ TEST_F(MapFileTest, AwkwardNamesAndRoadsSurviveTwoRoundTrips)
         ASSERT_EQ(load_map(path("n.txt").c_str()), 0);
     }
     EXPECT_EQ(describe(), before);
-}
 
-TEST_F(MapFileTest, ReaderTakesAnyWhiteSpaceAndForeignLineEnds)
-{
     write_text(path("free.txt"),
                " 9992\t3\n\n 2 \n 1\t2 ignored rest\r\nWindows\r\n"
                "+3\n4\nthis name is longer than fifteen\n5 6\n\tlast\r\n0 2 0\n 1\n1\n7");
@@ -144,11 +121,11 @@ TEST_F(MapFileTest, UnsoundFilesAreRefusedAndTheMapStays)
     const std::string before = describe();
     const NODE* head = node_list;
     const std::string good = "9992\n2 1\n1 1\nx\n2 2\ny\n";
-    const std::vector<std::string> bad = {
-        "", "9991\n0 0\n", "nonsense", "9992", "9992\n1", "9992abc 0 0", "9992\n-1 0\n",
-        "9992\n0 -1\n", "9992\n2 0\n1 1\nx\n", good, good + "0 1", good + "0 x 5\n",
-        good + "0 1 5x\n", good + "0 2 5\n", good + "-1 0 5\n", good + "0 1 -5\n",
-        good + "0 1 2147483648\n", good + "0 1 +-5\n", "9992\n1 0\n4294967296 0\nbig\n",
+    const std::vector<std::string> bad = {   // besides the bad-* seeds below
+        "", "nonsense", "9992", "9992\n1", "9992abc 0 0", "9992\n-1 0\n", "9992\n0 -1\n",
+        "9992\n2 0\n1 1\nx\n", good + "0 1", good + "0 x 5\n", good + "0 1 5x\n",
+        good + "2 0 5\n", good + "-1 0 5\n", good + "0 1 2147483648\n",
+        "9992\n1 0\n+-1 0\nx\n", "9992\n1 0\n4294967296 0\nbig\n",
         "9992\n2000000000 2000000000\n1 1\nx\n",   // claims far more than it holds
     };
     for (const std::string& text : bad) {
@@ -156,9 +133,6 @@ TEST_F(MapFileTest, UnsoundFilesAreRefusedAndTheMapStays)
         EXPECT_EQ(load_map(path("bad.txt").c_str()), 1) << text;
         EXPECT_TRUE(describe() == before && node_list == head) << text;
     }
-    EXPECT_EQ(load_map(path("missing.txt").c_str()), 1);
-    EXPECT_EQ(load_map(dir.c_str()), 1);   // a folder
-    EXPECT_EQ(describe(), before);
 }
 
 TEST_F(MapFileTest, FailedSaveKeepsTheOldFileAndLeavesNoTemporary)
@@ -172,8 +146,7 @@ TEST_F(MapFileTest, FailedSaveKeepsTheOldFileAndLeavesNoTemporary)
     // Files may grow to 4 KiB only, so the write fails as on a full disk.
     rlimit saved, small;
     getrlimit(RLIMIT_FSIZE, &saved);
-    small = saved;
-    small.rlim_cur = 4096;
+    small = {4096, saved.rlim_max};
     auto old_handler = signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
     int status = save_map(path("m.txt").c_str());
@@ -183,12 +156,10 @@ TEST_F(MapFileTest, FailedSaveKeepsTheOldFileAndLeavesNoTemporary)
     EXPECT_EQ(read_text(path("m.txt")), old);
     fs::create_directory(path("folder"));
     EXPECT_EQ(save_map(path("folder").c_str()), 1);   // the rename cannot replace it
-    EXPECT_EQ(save_map(""), 1);
     EXPECT_EQ(files_in(dir).size(), 2u);               // no temporary left behind
 
-    ASSERT_EQ(save_map(path("m.txt").c_str()), 0);
+    ASSERT_EQ(save_map(path("m.txt").c_str()), 0);     // saved over: same permissions
     EXPECT_EQ(fs::status(path("m.txt")).permissions(), fs::perms(0640));
-    EXPECT_GT(read_text(path("m.txt")).size(), 5000u * 12);
 }
 
 // Every file the fuzzer ever crashed on, its seeds (ok-* must load, bad-* must
