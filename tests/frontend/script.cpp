@@ -167,6 +167,13 @@ int count_nodes() { int n = 0; for (NODE* p = node_list; p; p = p->next) n++; re
 int count_edges() { int n = 0; for (EDGE* p = edge_list; p; p = p->next) n++; return n; }
 
 BITMAP* snapshot() { return kept_frame; }
+
+BITMAP* frame_at(int x, int y, int (*wait)())
+{
+    snap_at(x, y, 3);
+    EXPECT_THROW((wait ? wait : wait_edit_event)(), ScriptEnded);
+    return kept_frame;
+}
 int frames_drawn() { return frame_count; }
 int steps_left() { return (int)steps.size(); }
 

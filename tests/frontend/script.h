@@ -32,6 +32,10 @@ int count_nodes();
 int count_edges();
 
 BITMAP* snapshot();          // the frame kept by the latest snap step, or null
+// Runs `wait` (the editing screen's when null) until the script ends, over
+// three steady frames at (x, y), and keeps the last: the sprite the frame
+// before left decides the road texts, so the first is not yet steady.
+BITMAP* frame_at(int x, int y, int (*wait)() = nullptr);
 int frames_drawn();          // frames presented since script_clear
 int steps_left();            // steps not yet started
 
