@@ -10,7 +10,7 @@ struct NODE {
     int x, y;             // window pixels
     NODE* next;           // next (older) node in node_list
     char name[16];        // zero-terminated, at most 15 characters
-    int index;            // scratch numbering for the solver and the file writer
+    int index;            // scratch numbering for the solver
 };
 
 struct EDGE {
@@ -20,7 +20,6 @@ struct EDGE {
     int length;
     int state;            // STATE_*, written by the solver
     std::int64_t distance; // solver's tentative total through this road, -1 when new
-    int index;            // scratch numbering for the solver
 };
 
 enum { STATE_UNSEEN = 0, STATE_CANDIDATE = 1, STATE_DISCARDED = 2, STATE_TREE = 3 };

@@ -89,8 +89,7 @@ static int position_of(const NODE* n)
     return i >= 0 && i < (int)nodes.size() && nodes[i] == n ? i : -1;
 }
 
-// Numbers the nodes and roads and notes each road's ends. The node's
-// `index` is scratch that the file writer also uses.
+// Numbers the nodes and roads and notes each road's ends.
 static void number_map()
 {
     nodes.clear();

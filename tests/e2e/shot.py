@@ -1,6 +1,9 @@
 """Reads pixels of a screenshot for the end-to-end tests.
 
   shot.py pixel FILE X Y          prints "r g b"
+  shot.py count FILE "X Y0 Y1 R G B"...
+                                  prints, for each group, how many pixels of
+                                  colour R G B column X has in rows Y0..Y1
   shot.py status FILE EXPECTED    exit 0 when the status field's ink matches
                                   the rows that render_text printed
 """
@@ -25,6 +28,13 @@ def main():
     image = load(sys.argv[2])
     if sys.argv[1] == "pixel":
         print("%d %d %d" % rgb(image, int(sys.argv[3]), int(sys.argv[4])))
+        return 0
+    if sys.argv[1] == "count":
+        found = []
+        for group in sys.argv[3:]:
+            x, y0, y1, r, g, b = (int(v) for v in group.split())
+            found.append(sum(rgb(image, x, y) == (r, g, b) for y in range(y0, y1 + 1)))
+        print(*found)
         return 0
     rows = open(sys.argv[3]).read().split()
     bad = 0

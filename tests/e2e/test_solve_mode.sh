@@ -8,20 +8,7 @@ start_app
 
 # counts NAME "X Y0 Y1 R G B"...: for each group, the pixels of colour R G B
 # in column X, rows Y0..Y1, printed on one line.
-counts() {
-    python3 - "$WORK/$1.png" "${@:2}" <<'PY'
-import subprocess, sys
-data = subprocess.run(["convert", sys.argv[1], "ppm:-"], check=True, capture_output=True).stdout
-parts = data.split(maxsplit=4)
-width, raw = int(parts[1]), parts[4]
-found = []
-for spec in sys.argv[2:]:
-    x, y0, y1, r, g, b = (int(v) for v in spec.split())
-    found.append(sum(tuple(raw[3 * (y * width + x):3 * (y * width + x) + 3]) == (r, g, b)
-                     for y in range(y0, y1 + 1)))
-print(*found)
-PY
-}
+counts() { python3 "$E2E_DIR/shot.py" count "$WORK/$1.png" "${@:2}"; }
 
 # A (100,450), B (336,309), C (622,177): the straight lengths are A-B 274,
 # B-C 314 and A-C 589, so the way through B is one shorter. A-C is built last.
