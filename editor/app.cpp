@@ -113,6 +113,14 @@ int wait_edit_event()
     return EVENT_NONE;
 }
 
+// The library puts the scancode in the high byte; the fields want the character.
+int wait_typed_char()
+{
+    while (!keypressed())
+        draw_edit_view();
+    return readkey() & 0xFF;
+}
+
 void toggle_background()
 {
     shown_background = shown_background ? nullptr : background_image;

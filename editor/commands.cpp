@@ -10,8 +10,7 @@
 #include "network/network.h"
 #include "view.h"
 
-enum { CHAR_BACKSPACE = 8, CHAR_ENTER = 13, CHAR_ESC = 27, NAME_CHARS = 15,
-       LENGTH_LAST_GROWABLE = 99999999 };
+enum { NAME_CHARS = 15, LENGTH_LAST_GROWABLE = 99999999 };
 
 // Makes the node, or failing that the road, under the point the selection.
 static bool select_item(int px, int py)
@@ -87,15 +86,6 @@ void drag_node(NODE* node)
     }
 }
 
-// Next character from the key buffer, redrawing until one arrives. The
-// library puts the scancode in the high byte; the fields want the character.
-static int next_char()
-{
-    while (!keypressed())
-        draw_edit_view();
-    return readkey() & 0xFF;
-}
-
 void edit_node_name(NODE* node)
 {
     // Keys that opened the field (or were typed before it) are not part of the name.
@@ -103,7 +93,7 @@ void edit_node_name(NODE* node)
     int i = 0;
     node->name[0] = '\0';
     for (;;) {
-        int c = next_char();
+        int c = wait_typed_char();
         if (c == CHAR_ENTER || c == CHAR_ESC)
             return;
         if (c >= 32 && i < NAME_CHARS) {
@@ -119,7 +109,7 @@ void edit_edge_length(EDGE* edge)
 {
     edge->length = 0;
     for (;;) {
-        int c = next_char();
+        int c = wait_typed_char();
         if (c == CHAR_ENTER || c == CHAR_ESC)
             return;
         // Nine digits at most, so the value never leaves the int range.

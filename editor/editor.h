@@ -11,6 +11,9 @@ enum {
     EVENT_RIGHT = 2,  // key events are the library's KEY_* codes
 };
 
+// Characters the keyboard fields act on, as readkey's low byte gives them.
+enum { CHAR_BACKSPACE = 8, CHAR_ENTER = 13, CHAR_ESC = 27 };
+
 extern BITMAP* back_buffer;       // every frame is composed here, then copied to screen
 extern BITMAP* cursor_normal;     // pointer image away from nodes (myska1.bmp)
 extern BITMAP* cursor_hover;      // pointer image over a node (myska2.bmp)

@@ -9,19 +9,15 @@
 #include "app.h"
 #include "editor.h"
 #include "network/map_file.h"
-#include "view.h"
 
-enum { CHAR_BACKSPACE = 8, CHAR_ENTER = 13, CHAR_ESC = 27,
-       NAME_ROOM = sizeof file_name - 1 };
+enum { NAME_ROOM = sizeof file_name - 1 };
 
 int edit_file_name()
 {
     int i = (int)std::strlen(file_name);   // typing appends to the offered name
     clear_keybuf();
     for (;;) {
-        while (!keypressed())
-            draw_edit_view();
-        int c = readkey() & 0xFF;
+        int c = wait_typed_char();
         if (c == CHAR_BACKSPACE) {
             file_name[0] = '\0';   // Backspace clears the whole name
             i = 0;
