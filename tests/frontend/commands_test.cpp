@@ -93,7 +93,7 @@ TEST_F(CommandsTest, LengthFieldTakesNineDigitsAndBackspace)
     EXPECT_EQ(run_edit_steps(), 1);
     EXPECT_EQ(edge_list->length, 999999995);
     EXPECT_TRUE(status_shows(snapshot(), "Novy - Novy: 12"));
-    EXPECT_EQ(pixel(snapshot(), 150, 100), color_cyan());
+    EXPECT_EQ(getpixel(snapshot(), 150, 100), color_cyan());
 }
 
 TEST_F(CommandsTest, StatusFieldClickOpensTheNameOtherPressesDragUntilEsc)

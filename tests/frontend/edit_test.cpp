@@ -14,18 +14,14 @@ struct EditTest : ::testing::Test {
     void SetUp() override { frontend_setup(); }
 };
 
-TEST_F(EditTest, EmptyMapFrameShowsBackgroundBarLabelsAndPointer)
+TEST_F(EditTest, EmptyMapFrameShowsBackgroundLabelsAndPointer)
 {
     BITMAP* f = frame_at(700, 300);
-    EXPECT_EQ(pixel(f, 300, 100), getpixel(background_image, 300, 100));
-    EXPECT_EQ(pixel(f, 2, 579), color_grey());      // bar above the fields
-    EXPECT_EQ(pixel(f, 347, 590), color_grey());    // gap between the fields
-    EXPECT_EQ(pixel(f, 458, 599), color_grey());
-    EXPECT_NE(pixel(f, 459, 599), color_grey());
-    EXPECT_TRUE(status_is_blank(f));
+    EXPECT_EQ(getpixel(f, 300, 100), getpixel(background_image, 300, 100));
+    EXPECT_TRUE(status_shows(f, ""));
     EXPECT_TRUE(text_shows(f, 350, 400, 360, 587, "Load"));
     EXPECT_TRUE(text_shows(f, 404, 454, 414, 587, "Save"));
-    EXPECT_EQ(pixel(f, 701, 301), getpixel(cursor_normal, 1, 1));
+    EXPECT_EQ(getpixel(f, 701, 301), getpixel(cursor_normal, 1, 1));
 }
 
 TEST_F(EditTest, WaitNeedsAFreshPressAndOrdersSimultaneousInputs)
@@ -61,7 +57,7 @@ TEST_F(EditTest, ClicksBuildRoadsAndAClickOnARoadSplitsIt)
     click(200, 102);                                // on the road
     click(200, 300);
     EXPECT_EQ(run_edit_steps(), 3);
-    EXPECT_EQ(pixel(snapshot(), 100, 100), color_cyan());
+    EXPECT_EQ(getpixel(snapshot(), 100, 100), color_cyan());
     EXPECT_TRUE(status_shows(snapshot(), "Novy"));
     EXPECT_EQ(count_nodes(), 4);
     ASSERT_EQ(count_edges(), 3);
@@ -79,13 +75,13 @@ TEST_F(EditTest, HoverHighlightsTheNewestRoadOrTheNode)
 {
     add_edge(find_or_add_node(0, 0), find_or_add_node(100, 100));
     BITMAP* f = frame_at(50, 50);
-    EXPECT_EQ(pixel(f, 30, 30), color_blue());
+    EXPECT_EQ(getpixel(f, 30, 30), color_blue());
     EXPECT_TRUE(status_shows(f, "Novy - Novy: 141"));
     EXPECT_EQ(current_sprite, cursor_normal);
 
     f = frame_at(101, 99);
-    EXPECT_EQ(pixel(f, 96, 100), color_blue());     // radius 4 disc
-    EXPECT_EQ(pixel(f, 70, 70), 0);                 // its road is not highlighted
+    EXPECT_EQ(getpixel(f, 96, 100), color_blue());  // radius 4 disc
+    EXPECT_EQ(getpixel(f, 70, 70), 0);              // its road is not highlighted
     EXPECT_TRUE(status_shows(f, "Novy"));
     EXPECT_EQ(current_sprite, cursor_hover);
 
@@ -94,9 +90,9 @@ TEST_F(EditTest, HoverHighlightsTheNewestRoadOrTheNode)
     add_edge(ends[0], ends[1]);
     add_edge(ends[2], ends[3]);
     f = frame_at(200, 201);
-    EXPECT_EQ(pixel(f, 180, 202), color_blue());    // the newer road only
-    EXPECT_EQ(pixel(f, 180, 200), 0);
-    EXPECT_EQ(pixel(f, 120, 200), 0);
+    EXPECT_EQ(getpixel(f, 180, 202), color_blue()); // the newer road only
+    EXPECT_EQ(getpixel(f, 180, 200), 0);
+    EXPECT_EQ(getpixel(f, 120, 200), 0);
 }
 
 TEST_F(EditTest, BarZonesOpenLoadAndSaveAndTheRestOfTheBarDoesNothing)

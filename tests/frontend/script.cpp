@@ -4,10 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <climits>
-#include <algorithm>
-#include <cstring>
 #include <deque>
 #include <stdexcept>
 
@@ -31,7 +27,6 @@ std::deque<Step> steps;
 Step current{0, 0, 0, 0, "", "", false};
 std::deque<int> key_buffer;
 BITMAP* kept_frame = nullptr;
-int frame_count = 0;
 
 int hook_keypressed() { return !key_buffer.empty(); }
 int hook_readkey()
@@ -60,7 +55,6 @@ void apply(const Step& s)
 
 void poll_input()
 {
-    frame_count++;
     if (current.snap)
         blit(back_buffer, kept_frame, 0, 0, 0, 0, 800, 600);
     if (--current.frames > 0)
@@ -86,17 +80,11 @@ void frontend_setup()
     shown_background = background_image;
     current_sprite = nullptr;
     set_sprite(cursor_hover);
-    script_clear();
-    current = Step{1, 0, 0, 0, "", "", false};
-    apply(current);
-}
-
-void script_clear()
-{
     steps.clear();
     key_buffer.clear();
-    frame_count = 0;
     clear_to_color(kept_frame, makecol(255, 0, 255));
+    current = Step{1, 0, 0, 0, "", "", false};
+    apply(current);
 }
 
 void script_step(int frames, int x, int y, int buttons, std::initializer_list<int> keys,
@@ -123,7 +111,6 @@ void idle(int frames)
     script_step(frames, x, y, 0);
 }
 
-void move_to(int x, int y, int frames) { script_step(frames, x, y, 0); }
 void snap_at(int x, int y, int frames) { script_step(frames, x, y, 0, {}, "", true); }
 
 void click(int x, int y, int buttons)
@@ -174,10 +161,7 @@ BITMAP* frame_at(int x, int y, int (*wait)())
     EXPECT_THROW((wait ? wait : wait_edit_event)(), ScriptEnded);
     return kept_frame;
 }
-int frames_drawn() { return frame_count; }
 int steps_left() { return (int)steps.size(); }
-
-int pixel(BITMAP* frame, int x, int y) { return getpixel(frame, x, y); }
 
 bool text_shows(BITMAP* frame, int left, int right, int x, int y, const std::string& text)
 {
@@ -197,5 +181,3 @@ bool status_shows(BITMAP* frame, const std::string& text)
 {
     return text_shows(frame, 0, 346, 10, 587, text);
 }
-
-bool status_is_blank(BITMAP* frame) { return status_shows(frame, ""); }

@@ -1,17 +1,18 @@
 // libFuzzer target for the map file reader. Each input goes through a real
 // file. A refused file must leave the map exactly as it was; an accepted one
 // must give a sound map that survives two save and load round trips.
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <unordered_set>
 
+#include "network/lists.h"
 #include "network/map_file.h"
-#include "network/network.h"
 
 namespace {
 
@@ -38,23 +39,15 @@ void choose_paths()
 
 void write_input(const uint8_t* data, size_t size)
 {
-    int fd = open(input_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    check(fd >= 0);
-    check(write(fd, data, size) == (ssize_t)size);
-    close(fd);
+    std::ofstream out(input_path, std::ios::binary | std::ios::trunc);
+    check(bool(out.write((const char*)data, (std::streamsize)size)));
 }
 
 std::string read_output()
 {
-    std::string text;
-    int fd = open(output_path.c_str(), O_RDONLY);
-    check(fd >= 0);
-    char chunk[4096];
-    ssize_t n;
-    while ((n = read(fd, chunk, sizeof chunk)) > 0)
-        text.append(chunk, (size_t)n);
-    close(fd);
-    return text;
+    std::ifstream in(output_path, std::ios::binary);
+    check(bool(in));
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 void sound_loaded_map()
@@ -90,11 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (input_path.empty())
         choose_paths();
     clear_map();
-    NODE* a = new_node(1, 2, "a");
-    NODE* b = new_node(3, 4, "b");
-    a->next = b;
-    node_list = a;
-    edge_list = new_edge(a, b, 5);
+    NODE* b = push_node(3, 4, "b");
+    NODE* a = push_node(1, 2, "a");
+    push_edge(a, b, 5);
     current_node = a;
 
     write_input(data, size);

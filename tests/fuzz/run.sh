@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 out=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 bin=$out/load_map_fuzz
 sources=(network/network.cpp network/map_file.cpp tests/fuzz/load_map_fuzz.cpp)
-headers=(network/network.h network/map_file.h)
+headers=(network/network.h network/map_file.h tests/network/lists.h)
 mkdir -p "$out/corpus"
 
 stale=0
@@ -18,7 +18,7 @@ for f in "${sources[@]}" "${headers[@]}"; do
     [ "$root/$f" -nt "$bin" ] && stale=1
 done
 if [ "$stale" = 1 ]; then
-    (cd "$root" && clang++-14 -std=c++17 -O1 -g -Wall -Wextra -I. \
+    (cd "$root" && clang++-14 -std=c++17 -O1 -g -Wall -Wextra -I. -Itests \
         -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
         "${sources[@]}" -o "$bin") >"$out/build.log" 2>&1 || {
         cat "$out/build.log" >&2

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "network/lists.h"
 #include "network/map_file.h"
-#include "network/network.h"
 
 namespace fs = std::filesystem;
 
@@ -43,20 +43,6 @@ std::string read_text(const std::string& path)
 void write_text(const std::string& path, const std::string& text)
 {
     std::ofstream(path, std::ios::binary) << text;
-}
-
-NODE* push_node(int x, int y, const char* name)
-{
-    NODE* n = new_node(x, y, name);
-    n->next = node_list;
-    return node_list = n;
-}
-
-void push_edge(NODE* a, NODE* b, int length)
-{
-    EDGE* e = new_edge(a, b, length);
-    e->next = edge_list;
-    edge_list = e;
 }
 
 // The map in list order, ends named by list position: "x,y,name;...|i-j:len;...".

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "network/edge_scan.h"
-#include "network/network.h"
+#include "network/lists.h"
 #include "network/solver.h"
 
 namespace {
@@ -18,36 +18,24 @@ struct SolverTest : ::testing::Test {
     void TearDown() override { clear_map(); }
 };
 
-NODE* node()
-{
-    NODE* n = new_node(0, 0, "N");
-    n->next = node_list;
-    return node_list = n;
-}
-
-EDGE* road(NODE* a, NODE* b, int length)
-{
-    EDGE* e = new_edge(a, b, length);
-    e->next = edge_list;
-    return edge_list = e;
-}
+NODE* node() { return push_node(0, 0, "N"); }
 
 TEST_F(SolverTest, HandWorkedTiesOrientationsLongTotalsLoopsAndNegativeLengths)
 {
     for (auto solve : {edge_scan_solve, solve_shortest_paths}) {
         clear_map();
         NODE *s = node(), *p = node(), *q = node(), *d = node();
-        EDGE* sp = road(p, s, 1);                   // stored the wrong way round
-        road(s, q, 1);
-        EDGE* older = road(p, d, 2);
-        EDGE* newer = road(q, d, 2);                // equal totals: nearer the head wins
+        EDGE* sp = push_edge(p, s, 1);              // stored the wrong way round
+        push_edge(s, q, 1);
+        EDGE* older = push_edge(p, d, 2);
+        EDGE* newer = push_edge(q, d, 2);           // equal totals: nearer the head wins
         NODE *b = node(), *c = node(), *e = node(), *f = node(), *g = node();
-        road(d, b, 999999999);
-        road(b, c, 999999999);
-        road(c, e, 999999999);
-        EDGE* loop = road(b, b, 0);     // travelled, it would settle B again and discard B-C
-        road(s, f, -1);                 // a total of exactly -1 is still a candidate
-        road(f, g, -5);
+        push_edge(d, b, 999999999);
+        push_edge(b, c, 999999999);
+        push_edge(c, e, 999999999);
+        EDGE* loop = push_edge(b, b, 0);  // travelled, it would settle B again and discard B-C
+        push_edge(s, f, -1);              // a total of exactly -1 is still a candidate
+        push_edge(f, g, -5);
         current_node = s;
         solve();
         EXPECT_EQ(d->label, 3);
@@ -81,7 +69,7 @@ std::vector<std::vector<std::int64_t>> solves(unsigned seed, int max_nodes, int 
         int a = pick(0, count - 1), b = pick(0, count - 1);
         if ((a % groups != b % groups || a == b) && pick(0, 9) > 0)
             continue;  // mostly within a group, so that components are common
-        EDGE* e = road(all[a], all[b], pick(lo, hi));
+        EDGE* e = push_edge(all[a], all[b], pick(lo, hi));
         e->state = pick(0, 3);
         e->distance = pick(-1, 50);
     }
