@@ -80,8 +80,11 @@ void item_actions(int px, int py)
 void drag_node(NODE* node)
 {
     while (mouse_b & 1) {
-        node->x = mouse_x;
-        node->y = mouse_y;
+        if (node->x != mouse_x || node->y != mouse_y) {
+            node->x = mouse_x;
+            node->y = mouse_y;
+            map_version++;
+        }
         draw_edit_view();
     }
 }

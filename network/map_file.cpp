@@ -151,6 +151,7 @@ static void build_map(const MAP_TEXT& text)
         edge->next = edge_list;
         edge_list = edge;
     }
+    map_version++;
 }
 
 // The whole of a regular file. Anything else (a folder, a pipe, a device)

@@ -11,6 +11,7 @@ NODE* node_list = nullptr;
 EDGE* edge_list = nullptr;
 NODE* current_node = nullptr;
 EDGE* selected_edge = nullptr;
+unsigned map_version = 0;
 
 NODE* new_node(int x, int y, const char* name)
 {
@@ -93,6 +94,7 @@ NODE* find_or_add_node(int px, int py)
     NODE* node = new_node(px, py, "Novy");
     node->next = node_list;
     node_list = node;
+    map_version++;
     for (EDGE* e = edge_list; e; e = e->next) {
         if (hit_edge(e, px, py)) {
             split_edge(e, node);
@@ -112,6 +114,7 @@ void add_edge(NODE* a, NODE* b)
     EDGE* edge = new_edge(a, b, straight_length(a, b));
     edge->next = edge_list;
     edge_list = edge;
+    map_version++;
 }
 
 void delete_edge(EDGE* edge)
@@ -120,6 +123,7 @@ void delete_edge(EDGE* edge)
         if (*link == edge) {
             *link = edge->next;
             free_edge(edge);
+            map_version++;
             return;
         }
     }
@@ -141,6 +145,7 @@ void delete_node(NODE* node)
         if (*nl == node) {
             *nl = node->next;
             free_node(node);
+            map_version++;
             return;
         }
     }
@@ -160,4 +165,5 @@ void clear_map()
     }
     current_node = nullptr;
     selected_edge = nullptr;
+    map_version++;
 }

@@ -28,6 +28,7 @@ extern NODE* node_list;      // every node, newest first; owns its records
 extern EDGE* edge_list;      // every road, newest first; owns its records
 extern NODE* current_node;   // node a command works on, or the solve start; else null
 extern EDGE* selected_edge;  // road selected for an action; else null
+extern unsigned map_version; // changes whenever what the map draws changes; views cache on it
 
 // Hit tests and geometry; 64-bit inside, so any stored coordinates are safe.
 bool  hit_node(const NODE* node, int px, int py);      // true inside the node's 19x19 square

@@ -198,4 +198,5 @@ void solve_shortest_paths()
         }
     }
     write_roads();
+    map_version++;   // states and orientations decide the bands
 }
