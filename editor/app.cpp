@@ -121,6 +121,13 @@ int wait_typed_char()
     return readkey() & 0xFF;
 }
 
+// Delete is a control character too: stored, it would be invisible on screen
+// and end up in the file.
+bool printable_char(int c)
+{
+    return c >= 32 && c != CHAR_DELETE;
+}
+
 void toggle_background()
 {
     shown_background = shown_background ? nullptr : background_image;

@@ -99,7 +99,7 @@ void edit_node_name(NODE* node)
         int c = wait_typed_char();
         if (c == CHAR_ENTER || c == CHAR_ESC)
             return;
-        if (c >= 32 && i < NAME_CHARS) {
+        if (printable_char(c) && i < NAME_CHARS) {
             node->name[i++] = (char)c;
             node->name[i] = '\0';
         } else if (c == CHAR_BACKSPACE && i > 0) {

@@ -12,7 +12,7 @@ enum {
 };
 
 // Characters the keyboard fields act on, as readkey's low byte gives them.
-enum { CHAR_BACKSPACE = 8, CHAR_ENTER = 13, CHAR_ESC = 27 };
+enum { CHAR_BACKSPACE = 8, CHAR_ENTER = 13, CHAR_ESC = 27, CHAR_DELETE = 127 };
 
 extern BITMAP* back_buffer;       // every frame is composed here, then copied to screen
 extern BITMAP* cursor_normal;     // pointer image away from nodes (myska1.bmp)

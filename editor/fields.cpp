@@ -24,7 +24,7 @@ int edit_file_name()
         }
         if (c == CHAR_ESC || c == CHAR_ENTER)
             return c;
-        if (c >= 32 && i < NAME_ROOM) {
+        if (printable_char(c) && i < NAME_ROOM) {
             file_name[i++] = (char)c;
             file_name[i] = '\0';
         }

@@ -299,27 +299,77 @@ static int create_temp(const char* name, std::string* temp)
     return -1;
 }
 
+// The file a save must update: the name itself, or for a symbolic link the
+// file it points to, followed link by link, so that the link stays a link.
+// A link that points nowhere yet names the file to create, as opening the
+// link for writing would.
+static int resolve_target(const char* name, std::string* target)
+{
+    *target = name;
+    for (int hops = 0; hops < 40; hops++) {
+        struct stat st;
+        if (lstat(target->c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return 0;
+        char link[PATH_MAX];
+        ssize_t n = readlink(target->c_str(), link, sizeof link - 1);
+        if (n < 0)
+            return 1;
+        link[n] = '\0';
+        std::size_t slash = target->rfind('/');
+        if (link[0] == '/' || slash == std::string::npos)
+            *target = link;
+        else
+            *target = target->substr(0, slash + 1) + link;
+    }
+    return 1;   // a loop of links
+}
+
+// 1 when the existing file may not be written: opening it for writing would
+// be refused, or, for an administrator whom nothing refuses, it is read-only
+// for everyone. A file that does not exist yet is simply created.
+static int refuses_writing(const char* target, const struct stat* st)
+{
+    if (access(target, W_OK) != 0)
+        return 1;
+    return (st->st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+// The new file takes the place of the old one, so it takes on the old one's
+// owner, group and permissions, as far as the system lets this user give
+// them: only an administrator may hand a file to someone else, a user may
+// still keep its group. The owner goes first, since changing it may clear
+// set-id bits.
+static void keep_attributes(int fd, const struct stat* st)
+{
+    int kept = fchown(fd, st->st_uid, st->st_gid) == 0 || fchown(fd, (uid_t)-1, st->st_gid) == 0;
+    (void)kept;   // otherwise the file is this user's, all the system allows
+    fchmod(fd, st->st_mode & 07777);
+}
+
 int save_map(const char* name)
 {
-    if (!name[0])
+    std::string target;
+    if (!name[0] || resolve_target(name, &target) != 0)
+        return 1;
+    struct stat st;
+    bool exists = stat(target.c_str(), &st) == 0;
+    if (exists && (!S_ISREG(st.st_mode) || refuses_writing(target.c_str(), &st)))
         return 1;
     std::unique_ptr<char[]> text;
     std::size_t size;
     if (format_map(&text, &size) != 0)
         return 1;
     std::string temp;
-    int fd = create_temp(name, &temp);
+    int fd = create_temp(target.c_str(), &temp);
     if (fd < 0)
         return 1;
-    // A file saved over keeps its permissions.
-    struct stat st;
-    if (stat(name, &st) == 0 && S_ISREG(st.st_mode))
-        fchmod(fd, st.st_mode & 07777);
+    if (exists)
+        keep_attributes(fd, &st);
     // fsync too: a rename that reaches the disk before the data would leave
     // an empty file after a crash.
     bool ok = write_all(fd, text.get(), size) == 0 && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
-    ok = ok && rename(temp.c_str(), name) == 0;
+    ok = ok && rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
         unlink(temp.c_str());
         return 1;

@@ -2,5 +2,6 @@
 // load_dialog and save_dialog call these with the name the user typed.
 #pragma once
 
-int save_map(const char* name);   // 1 when not written completely, the old file intact; numbers nodes into label
+int save_map(const char* name);   // 1 when not written completely or the file is read-only, the old file intact;
+                                  // a link's target is updated; numbers nodes into label
 int load_map(const char* name);   // 1 when missing or unsound, the map untouched; else replaces both lists, last record first

@@ -63,7 +63,7 @@ TEST_F(CommandsTest, NameFieldTakesFifteenCharactersAndEscEmptiesIt)
     press_key(KEY_ENTER, 13);                        // its 13 must not end the field
     type_text("Br");
     snap_at(600, 300);                               // the live name in the status line
-    type_text(std::string("no \t\xe9") + "0123456789ABCD\b");  // tab ignored, 16th dropped
+    type_text(std::string("no \t\x7f\xe9") + "0123456789ABCD\b");  // tab ignored, 16th dropped
     press_key(KEY_ENTER, 13);
     idle(3);
     EXPECT_EQ(edit_step(), 0);

@@ -121,31 +121,43 @@ TEST_F(MapFileTest, UnsoundFilesAreRefusedAndTheMapStays)
     }
 }
 
-TEST_F(MapFileTest, FailedSaveKeepsTheOldFileAndLeavesNoTemporary)
+// Each case arranges the file "old.txt" and saves to a name: either the file
+// the user meant is updated, or the save fails and leaves it as it was.
+TEST_F(MapFileTest, SaveTargetsUpdateTheMeantFileOrFailKeepingIt)
 {
     push_node(1, 2, "A");
-    ASSERT_EQ(save_map(path("m.txt").c_str()), 0);
-    chmod(path("m.txt").c_str(), 0640);
-    const std::string old = read_text(path("m.txt"));
-    for (int i = 0; i < 5000; i++) push_node(i, i, "longer name");
-
-    // Files may grow to 4 KiB only, so the write fails as on a full disk.
-    rlimit saved, small;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    small = {4096, saved.rlim_max};
-    auto old_handler = signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    int status = save_map(path("m.txt").c_str());
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, old_handler);
-    EXPECT_EQ(status, 1);
-    EXPECT_EQ(read_text(path("m.txt")), old);
-    fs::create_directory(path("folder"));
-    EXPECT_EQ(save_map(path("folder").c_str()), 1);   // the rename cannot replace it
-    EXPECT_EQ(files_in(dir).size(), 2u);               // no temporary left behind
-
-    ASSERT_EQ(save_map(path("m.txt").c_str()), 0);     // saved over: same permissions
-    EXPECT_EQ(fs::status(path("m.txt")).permissions(), fs::perms(0640));
+    const std::string old = "9992\n0 0\n", saved = "9992\n1 0\n1 2\nA\n";
+    enum { LINK, READ_ONLY, NO_FOLDER, FULL_DISK, FOLDER, OTHER_OWNER, CASES };
+    for (int c = 0; c < CASES; c++) {
+        write_text(path("old.txt"), old);
+        chmod(path("old.txt").c_str(), 0644);
+        std::string name = path("old.txt");
+        rlimit limit;
+        getrlimit(RLIMIT_FSIZE, &limit);
+        rlimit tiny = {4, limit.rlim_max};   // as a full disk: the write fails
+        if (c == LINK) {
+            fs::remove(path("link"));
+            fs::create_symlink("old.txt", path("link"));
+            name = path("link");
+        }
+        if (c == READ_ONLY) chmod(name.c_str(), 0444);
+        if (c == NO_FOLDER) name = path("none/old.txt");
+        if (c == FOLDER) name = dir;
+        if (c == OTHER_OWNER && (geteuid() != 0 || chown(name.c_str(), 4321, 4322) != 0))
+            continue;                        // only an administrator can save for others
+        auto handler = signal(SIGXFSZ, SIG_IGN);
+        if (c == FULL_DISK) setrlimit(RLIMIT_FSIZE, &tiny);
+        int status = save_map(name.c_str());
+        setrlimit(RLIMIT_FSIZE, &limit);
+        signal(SIGXFSZ, handler);
+        bool meant = c == LINK || c == OTHER_OWNER;
+        EXPECT_EQ(status, meant ? 0 : 1) << c;
+        EXPECT_EQ(read_text(path("old.txt")), meant ? saved : old) << c;
+        struct stat st;
+        ASSERT_EQ(lstat(path(c == LINK ? "link" : "old.txt").c_str(), &st), 0);
+        EXPECT_TRUE(c != LINK || S_ISLNK(st.st_mode));
+        EXPECT_TRUE(c != OTHER_OWNER || (st.st_uid == 4321 && st.st_gid == 4322));
+    }
 }
 
 // Every file the fuzzer ever crashed on, its seeds (ok-* must load, bad-* must
