@@ -346,6 +346,18 @@ static void keep_attributes(int fd, const struct stat* st)
     fchmod(fd, st->st_mode & 07777);
 }
 
+// The rename is only lasting once the folder that holds it reaches the disk.
+static void sync_folder(const std::string& target)
+{
+    std::size_t slash = target.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
 int save_map(const char* name)
 {
     std::string target;
@@ -374,5 +386,6 @@ int save_map(const char* name)
         unlink(temp.c_str());
         return 1;
     }
+    sync_folder(target);
     return 0;
 }
