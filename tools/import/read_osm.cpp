@@ -20,7 +20,6 @@ struct OSM_WAY {
 struct OSM_DATA {
     std::vector<std::pair<std::int64_t, LONLAT>> nodes;   // id and position
     std::vector<OSM_WAY> ways;
-    bool any_object;                                      // the file held OSM data at all
 };
 
 static void take_way(const OPTIONS& options, const osmium::Way& way, OSM_DATA* data)
@@ -45,7 +44,6 @@ static int read_file(const OPTIONS& options, OSM_DATA* data, std::string* error)
         osmium::io::Reader reader(file, osmium::osm_entity_bits::node | osmium::osm_entity_bits::way);
         while (osmium::memory::Buffer buffer = reader.read()) {
             for (const osmium::OSMEntity& entity : buffer) {
-                data->any_object = true;
                 if (entity.type() == osmium::item_type::node) {
                     const osmium::Node& node = static_cast<const osmium::Node&>(entity);
                     if (node.location().valid())
@@ -96,10 +94,6 @@ int read_osm(const OPTIONS& options, ROADS* roads, std::string* error)
     OSM_DATA data{};
     if (read_file(options, &data, error) != 0)
         return 1;
-    if (!data.any_object) {
-        *error = "holds no OpenStreetMap data";
-        return 1;
-    }
     resolve_ways(&data, roads);
     return 0;
 }
