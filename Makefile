@@ -70,7 +70,8 @@ fuzz: deps
 fuzz-smoke: deps
 	@if [ -f tests/fuzz/run.sh ]; then bash tests/fuzz/run.sh 30; fi
 
-# The sample made from real data: West Oakland's streets, cut to the middle of
+# The sample made from real data ((c) OpenStreetMap contributors, ODbL; the
+# README credits it): West Oakland's streets, cut to the middle of
 # the extract where the junctions stand far enough apart to click.
 samples: build data
 	$(BUILD)/mapedit-import --roads residential,unclassified,secondary,service \
