@@ -8,10 +8,11 @@ BUILD   := build
 RUN_DIR := maps
 DEBS    := cmake g++ make pkg-config liballegro4-dev libgtest-dev libbenchmark-dev \
            libboost-graph-dev xvfb xdotool x11-utils imagemagick python3 \
-           clang-14 libclang-rt-14-dev
+           clang-14 libclang-rt-14-dev \
+           libosmium2-dev libbz2-dev zlib1g-dev libexpat1-dev nlohmann-json3-dev
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build run test bench fuzz fuzz-smoke assets screenshot clean
+.PHONY: deps configure build run test bench data samples fuzz fuzz-smoke assets screenshot clean
 
 deps:
 	@missing=""; \
@@ -40,9 +41,26 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j2
 	$(MAKE) fuzz-smoke
 
-bench: configure
-	cmake --build $(BUILD) -j2 --target benches
-	for b in $(BUILD)/*_bench; do echo "== $$b"; $$b || exit 1; done
+# The benchmarks also run on real roads: Gothenburg imported in metres.
+bench: configure data
+	cmake --build $(BUILD) -j2 --target benches mapedit-import
+	@start=$$(date +%s%N); \
+	$(BUILD)/mapedit-import --fit off --roads all $(DATA)/large-network.json $(DATA)/gothenburg.txt || exit 1; \
+	echo "import of large-network.json: $$(( ($$(date +%s%N) - start) / 1000000 )) ms"
+	for b in $(BUILD)/*_bench; do echo "== $$b"; MAPEDIT_REAL_MAP=$(DATA)/gothenburg.txt $$b || exit 1; done
+
+# Real OpenStreetMap data ((c) OpenStreetMap contributors, ODbL) into build/data/,
+# never committed: West Oakland from Debian's python-osmnx-doc, Gothenburg's
+# highways from the npm package geojson-path-finder 2.1.0.
+DATA    := $(BUILD)/data
+OAKLAND := /usr/share/doc/python-osmnx-doc/examples/tests/input_data/West-Oakland.osm.bz2
+data:
+	@$(MAKE) --no-print-directory deps DEBS="python-osmnx-doc $$(command -v npm >/dev/null || echo npm)"
+	mkdir -p $(DATA)
+	cp $(OAKLAND) $(DATA)/
+	cd $(DATA) && [ -f large-network.json ] || { \
+	  [ -f geojson-path-finder-2.1.0.tgz ] || npm pack geojson-path-finder@2.1.0; \
+	  tar xzf geojson-path-finder-2.1.0.tgz --strip-components=2 package/test/large-network.json; }
 
 # The file reader's fuzzer: `make fuzz` for a longer run, `make test` for a short one.
 FUZZ_SECONDS ?= 300
@@ -51,6 +69,13 @@ fuzz: deps
 
 fuzz-smoke: deps
 	@if [ -f tests/fuzz/run.sh ]; then bash tests/fuzz/run.sh 30; fi
+
+# The sample made from real data ((c) OpenStreetMap contributors, ODbL; the
+# README credits it): West Oakland's streets, cut to the middle of
+# the extract where the junctions stand far enough apart to click.
+samples: build data
+	$(BUILD)/mapedit-import --roads residential,unclassified,secondary,service \
+	    --bbox -122.3026,37.8064,-122.2990,37.8088 $(DATA)/West-Oakland.osm.bz2 samples/oakland.txt
 
 # Redraws the images in assets/ and the README's screenshot.
 assets: build

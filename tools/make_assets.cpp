@@ -1,5 +1,5 @@
 // Draws the editor's three images: the normal and hover pointers (BMP, magenta
-// as the transparent mask colour) and the calm map-like background (TGA).
+// as the transparent mask colour) and the quiet paper background (TGA).
 // Deterministic: the same program always writes the same files.
 //   build/make_assets assets/
 #include <allegro.h>
@@ -64,27 +64,42 @@ static double smooth_noise(double x, double y)
     return top * (1 - sy) + bottom * sy;
 }
 
-// Pale paper with soft parkland, a light river and faint old streets.
+// A quiet kraft paper that fits any map. Its mid tone lets the light grey
+// roads of solve mode stand out above it and the blue bands, black roads and
+// nodes below it (checked on screenshots of the running editor); a pale
+// paper swallowed the grey roads. A faint grain keeps it from looking flat.
 static BITMAP* draw_background()
 {
     BITMAP* b = create_bitmap(800, 600);
     for (int y = 0; y < 600; y++)
         for (int x = 0; x < 800; x++) {
-            double n = 0.6 * smooth_noise(x / 90.0, y / 90.0) + 0.4 * smooth_noise(x / 33.0, y / 33.0);
-            double grain = (hash(x, y) & 7) / 7.0;
-            int r = 246, g = 242, bl = 228;                // paper
-            if (n > 0.62) { r = 226; g = 238; bl = 214; }  // parkland
-            double river = std::fabs(y - (330 + 60 * std::sin(x / 130.0) + 25 * std::sin(x / 47.0)));
-            if (river < 16) { r = 214; g = 230; bl = 240; }
-            else if (river < 19) { r = 200; g = 218; bl = 230; }
-            putpixel(b, x, y, makecol(r - (int)grain, g - (int)grain, bl - (int)grain));
+            double cloud = smooth_noise(x / 140.0, y / 140.0) + 0.5 * smooth_noise(x / 37.0, y / 37.0);
+            int shade = (int)std::lround(4 * cloud) + (int)(hash(x, y) & 3) - 4;
+            putpixel(b, x, y, makecol(140 + shade, 134 + shade, 120 + shade));
         }
-    int street = makecol(232, 224, 206);
-    for (int x = 40; x < 800; x += 120)
-        for (int k = 0; k < 3; k++) line(b, x + k, 0, x + k + 60, 600, street);
-    for (int y = 70; y < 600; y += 140)
-        for (int k = 0; k < 3; k++) line(b, 0, y + k, 800, y + k - 30, street);
     return b;
+}
+
+// TGA with its rows top first and the header saying so (image descriptor bit
+// 5): the library's own writer puts the bottom row first, which some viewers
+// show upside down.
+static int save_tga_top_first(const std::string& name, BITMAP* b)
+{
+    FILE* f = std::fopen(name.c_str(), "wb");
+    if (!f)
+        return 1;
+    unsigned char header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                (unsigned char)(b->w & 255), (unsigned char)(b->w >> 8),
+                                (unsigned char)(b->h & 255), (unsigned char)(b->h >> 8), 24, 0x20};
+    std::fwrite(header, 1, sizeof header, f);
+    for (int y = 0; y < b->h; y++)
+        for (int x = 0; x < b->w; x++) {
+            int c = getpixel(b, x, y);
+            unsigned char bgr[3] = {(unsigned char)getb(c), (unsigned char)getg(c), (unsigned char)getr(c)};
+            std::fwrite(bgr, 1, 3, f);
+        }
+    bool failed = std::ferror(f) != 0;
+    return (std::fclose(f) != 0 || failed) ? 1 : 0;
 }
 
 int main(int argc, char** argv)
@@ -100,7 +115,7 @@ int main(int argc, char** argv)
     BITMAP* background = draw_background();
     int failed = save_bitmap((dir + "/myska1.bmp").c_str(), normal, nullptr) |
                  save_bitmap((dir + "/myska2.bmp").c_str(), hover, nullptr) |
-                 save_bitmap((dir + "/backgrnd.tga").c_str(), background, nullptr);
+                 save_tga_top_first(dir + "/backgrnd.tga", background);
     if (failed)
         std::fprintf(stderr, "make_assets: cannot write into %s\n", dir.c_str());
     return failed ? 1 : 0;
