@@ -11,3 +11,4 @@ int  wait_edit_event();   // waits for all watched inputs up, then one press; re
 int  wait_typed_char();   // next character in the key buffer (0-255), redrawing until one arrives
 void connect_nodes();     // first left click found or placed a node; a second one joins it
 void toggle_background(); // K: hide the picture, or show it again
+void step_history(int e);  // Ctrl+Z or Ctrl+Y: undo or redo, and on while such presses follow
