@@ -112,15 +112,21 @@ static void trim()
 
 void history_begin() { take_copy(&pending); }
 
+// Keeps the pending copy as a step, in no more room than it needs.
+static void keep_pending(std::deque<MAP_COPY>* steps)
+{
+    pending.nodes.shrink_to_fit();
+    pending.names.shrink_to_fit();
+    pending.roads.shrink_to_fit();
+    steps->push_back(std::move(pending));
+    pending = MAP_COPY{};
+}
+
 int history_end()
 {
     if (map_matches(pending))
         return 1;
-    pending.nodes.shrink_to_fit();
-    pending.names.shrink_to_fit();
-    pending.roads.shrink_to_fit();
-    undo_steps.push_back(std::move(pending));
-    pending = MAP_COPY{};
+    keep_pending(&undo_steps);
     redo_steps.clear();
     trim();
     return 0;
@@ -132,7 +138,7 @@ static int step_over(std::deque<MAP_COPY>* from, std::deque<MAP_COPY>* to)
     if (from->empty())
         return 1;
     take_copy(&pending);
-    to->push_back(std::move(pending));
+    keep_pending(to);
     put_back(from->back());
     pending = std::move(from->back());   // its room serves the next copy
     from->pop_back();

@@ -1,0 +1,110 @@
+// Undo and redo: each kind of change, made through scripted input, comes back
+// byte for byte in the saved file, commands that change nothing make no step,
+// and the history keeps within its bounds.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "frontend/script.h"
+#include "network/history.h"
+#include "network/map_file.h"
+#include "network/network.h"
+
+namespace {
+
+const std::string scratch = "undo_test_";   // in the working folder, which is the build's
+
+std::string run()   // the script, then the map as saved
+{
+    run_edit_steps();
+    EXPECT_EQ(save_map((scratch + "map").c_str()), 0);
+    std::ifstream in(scratch + "map");
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+// Ctrl (and Shift) with a key, which types a control character; Esc ends the message.
+void ctrl(int k, bool shift = false, bool esc = true)
+{
+    script_step(2, 700, 300, 0, {KEY_LCONTROL, shift ? KEY_LSHIFT : KEY_LCONTROL, k}, "\x1a");
+    snap_at(700, 300);
+    if (esc)
+        press_key(KEY_ESC);
+}
+void right(int x, int y) { click(x, y, 2); }
+void load(const char* name) { press_key(KEY_L); press_key(KEY_BACKSPACE, 8); type_text(scratch + name + "\r"); press_key(KEY_ESC); }
+
+struct Change { const char* what; void (*script)(); const char* shows; };   // "": no change
+const Change changes[] = {
+    {"place", [] { click(500, 500); press_key(KEY_ESC); }, "500 500\nNovy\n"},
+    {"split", [] { click(200, 100); press_key(KEY_ESC); }, "200 100\nNovy\n"},
+    {"road", [] { click(100, 100); click(300, 300); }, " 282\n"},
+    {"drag", [] { right(300, 300); script_step(2, 310, 350, 1); script_step(2, 400, 420, 1); idle(); press_key(KEY_ESC); }, "\n400 420\n"},
+    {"rename, Ctrl+Z typed", [] { right(100, 100); press_key(KEY_ENTER); type_text("A"); ctrl(KEY_Z, false, false); type_text("B\r"); }, "\nAB\n"},
+    {"length", [] { right(300, 200); press_key(KEY_ENTER); type_text("77\r"); }, " 77\n"},
+    {"delete node", [] { right(300, 100); press_key(KEY_DEL); }, "\n3 0\n"},
+    {"delete road", [] { right(200, 100); press_key(KEY_DEL); }, "\n4 1\n"},
+    {"load", [] { load("other"); }, "9992\n1 0\n5 5\nX\n"},
+    {"no-ops", [] { click(200, 590); right(100, 100); press_key(KEY_ESC); right(100, 100); ctrl(KEY_Z, false, false);
+         right(100, 100); press_key(KEY_ENTER); type_text("Novy\r"); load("none"); press_key(KEY_Z, 'z');
+         press_key(KEY_Y, 'y'); press_key(KEY_ENTER); ctrl(KEY_Z, false, false); press_key(KEY_ESC); }, ""},
+};
+
+TEST(UndoTest, EachChangeComesBackByteForByteAndNoOpsMakeNoStep)
+{
+    std::ofstream(scratch + "other") << "9992\n1 0\n5 5\nX\n";
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.what);
+        frontend_setup();
+        NODE *a = find_or_add_node(100, 100), *b = find_or_add_node(300, 100);
+        add_edge(a, b), add_edge(b, find_or_add_node(300, 300));
+        std::string first = run();
+        click(700, 100), press_key(KEY_ESC);                // an earlier change to fall back to
+        std::string before = run();
+        c.script();
+        std::string after = run();
+        EXPECT_NE(after.find(c.shows), std::string::npos) << after;
+        EXPECT_EQ(after != before, c.shows[0] != 0);
+        ctrl(KEY_Z);
+        EXPECT_EQ(run(), c.shows[0] ? before : first);
+        EXPECT_TRUE(status_shows(snapshot(), "Undone!"));
+        if (!c.shows[0])
+            continue;
+        ctrl(KEY_Z, false, false), ctrl(KEY_Z);              // presses in a row go on
+        EXPECT_EQ(run(), first);
+        ctrl(KEY_Z, true, false), ctrl(KEY_Z, true, false), ctrl(KEY_Y);
+        EXPECT_EQ(run(), after);
+        EXPECT_TRUE(status_shows(snapshot(), "No redo"));
+    }
+    std::remove((scratch + "map").c_str()), std::remove((scratch + "other").c_str());
+}
+
+// Moves the head node to x = 1 ... changes, a step each; then how many steps undo.
+int move_then_undo(int changes)
+{
+    for (int k = 1; k <= changes; k++)
+        history_begin(), node_list->x = k, history_end();
+    EXPECT_LE(history_bytes(), history_limit);
+    int undone = 0;
+    while (history_undo() == 0)
+        undone++;
+    return undone;
+}
+
+TEST(UndoTest, HistoryKeepsTheNewestHundredStepsWithinItsBytesAndNewChangesDropRedo)
+{
+    frontend_setup();
+    find_or_add_node(100, 100);
+    EXPECT_EQ(move_then_undo(120), 100);
+    EXPECT_EQ(move_then_undo(1), 1);                        // the 100 redo steps went
+    EXPECT_EQ(history_redo() + history_redo(), 1);
+    std::size_t limit = history_limit, step = history_bytes();
+    history_limit = 10 * step + step / 2;
+    EXPECT_EQ(move_then_undo(30), 10);
+    EXPECT_EQ(node_list->x, 20);
+    history_limit = step - 1;                               // a step alone over it is not kept
+    EXPECT_EQ(move_then_undo(1), 0);
+    history_limit = limit;
+}
+
+}  // namespace
