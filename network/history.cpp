@@ -32,26 +32,35 @@ static std::size_t copy_bytes(const MAP_COPY& c)
 }
 
 // Numbers the nodes into `index`, which the road ends are then written as.
+// The arrays keep their room from the last copy, so a copy is one pass that
+// only writes; they grow in large steps when the map has grown.
 static void take_copy(MAP_COPY* c)
 {
-    c->nodes.clear();
-    c->names.clear();
-    c->roads.clear();
+    std::size_t at = 0, named = 0;
     int k = 0;
     for (NODE* n = node_list; n; n = n->next) {
+        if (c->nodes.size() < at + 2)
+            c->nodes.resize(2 * at + 64);
+        if (c->names.size() < named + sizeof n->name)
+            c->names.resize(2 * named + 256);
         n->index = k++;
-        c->nodes.push_back(n->x);
-        c->nodes.push_back(n->y);
-        std::size_t len = strnlen(n->name, NAME_CHARS), at = c->names.size();
-        c->names.resize(at + len + 1);
-        std::memcpy(&c->names[at], n->name, len);
-        c->names[at + len] = '\0';
+        c->nodes[at++] = n->x;
+        c->nodes[at++] = n->y;
+        std::memcpy(&c->names[named], n->name, sizeof n->name);
+        named += strnlen(n->name, NAME_CHARS) + 1;
+        c->names[named - 1] = '\0';
     }
+    std::size_t ends = 0;
     for (EDGE* e = edge_list; e; e = e->next) {
-        c->roads.push_back(e->from->index);
-        c->roads.push_back(e->to->index);
-        c->roads.push_back(e->length);
+        if (c->roads.size() < ends + 3)
+            c->roads.resize(2 * ends + 96);
+        c->roads[ends++] = e->from->index;
+        c->roads[ends++] = e->to->index;
+        c->roads[ends++] = e->length;
     }
+    c->nodes.resize(at);
+    c->names.resize(named);
+    c->roads.resize(ends);
 }
 
 // True when the map is exactly the copy; stops at the first difference, which
@@ -112,14 +121,11 @@ static void trim()
 
 void history_begin() { take_copy(&pending); }
 
-// Keeps the pending copy as a step, in no more room than it needs.
+// Keeps a copy of the pending copy as a step, in no more room than it needs;
+// the pending arrays keep their room for the next command.
 static void keep_pending(std::deque<MAP_COPY>* steps)
 {
-    pending.nodes.shrink_to_fit();
-    pending.names.shrink_to_fit();
-    pending.roads.shrink_to_fit();
-    steps->push_back(std::move(pending));
-    pending = MAP_COPY{};
+    steps->push_back(MAP_COPY{pending.nodes, pending.names, pending.roads});
 }
 
 int history_end()
@@ -140,7 +146,6 @@ static int step_over(std::deque<MAP_COPY>* from, std::deque<MAP_COPY>* to)
     take_copy(&pending);
     keep_pending(to);
     put_back(from->back());
-    pending = std::move(from->back());   // its room serves the next copy
     from->pop_back();
     trim();
     return 0;
