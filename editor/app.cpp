@@ -1,5 +1,6 @@
-// Start-up, the editing screen's event wait and its command dispatch, and
-// the two-click road building. The program-wide editor state lives here.
+// Start-up, the editing screen's event wait and its command dispatch, the
+// two-click road building, and undo and redo. The program-wide editor state
+// lives here.
 #include "app.h"
 
 #include <cstdio>

@@ -132,8 +132,13 @@ int history_end()
 {
     if (map_matches(pending))
         return 1;
-    keep_pending(&undo_steps);
     redo_steps.clear();
+    if (pending.nodes.size() * sizeof(int) + pending.names.size() +
+        pending.roads.size() * sizeof(int) > history_limit) {
+        undo_steps.clear();   // too large to keep, and nothing older can be reached past it
+        return 0;
+    }
+    keep_pending(&undo_steps);
     trim();
     return 0;
 }
