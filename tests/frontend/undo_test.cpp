@@ -40,7 +40,7 @@ const Change changes[] = {
     {"split", [] { click(200, 100); press_key(KEY_ESC); }, "200 100\nNovy\n"},
     {"road", [] { click(100, 100); click(300, 300); }, " 282\n"},
     {"drag", [] { right(300, 300); script_step(2, 310, 350, 1); script_step(2, 400, 420, 1); idle(); press_key(KEY_ESC); }, "\n400 420\n"},
-    {"rename, Ctrl+Z typed", [] { right(100, 100); press_key(KEY_ENTER); type_text("A"); ctrl(KEY_Z, false, false); type_text("B\r"); }, "\nAB\n"},
+    {"rename, Ctrl+Z typed", [] { right(100, 100); press_key(KEY_ENTER); type_text("A"); ctrl(KEY_Z, false, false); type_text("BCDEFGHIJKLMNOP\r"); }, "\nABCDEFGHIJKLMNO\n"},
     {"length", [] { right(300, 200); press_key(KEY_ENTER); type_text("77\r"); }, " 77\n"},
     {"delete node", [] { right(300, 100); press_key(KEY_DEL); }, "\n3 0\n"},
     {"delete road", [] { right(200, 100); press_key(KEY_DEL); }, "\n4 1\n"},
