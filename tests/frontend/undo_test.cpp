@@ -14,57 +14,59 @@
 
 namespace {
 
-const std::string scratch = "undo_test_";   // in the working folder, which is the build's
-
-std::string run()   // the script, then the map as saved
+std::string run()   // the script, then the map as saved in the working folder
 {
     run_edit_steps();
-    EXPECT_EQ(save_map((scratch + "map").c_str()), 0);
-    std::ifstream in(scratch + "map");
+    EXPECT_EQ(save_map("undo_map.txt"), 0);
+    std::ifstream in("undo_map.txt");
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 // Ctrl (and Shift) with a key, which types a control character; Esc ends the message.
-void ctrl(int k, bool shift = false, bool esc = true)
+void ctrl(int k, bool shift = false, bool then_esc = true)
 {
     script_step(2, 700, 300, 0, {KEY_LCONTROL, shift ? KEY_LSHIFT : KEY_LCONTROL, k}, "\x1a");
     snap_at(700, 300);
-    if (esc)
+    if (then_esc)
         press_key(KEY_ESC);
 }
+void esc() { press_key(KEY_ESC); }
+void enter() { press_key(KEY_ENTER); }
 void right(int x, int y) { click(x, y, 2); }
-void load(const char* name) { press_key(KEY_L); press_key(KEY_BACKSPACE, 8); type_text(scratch + name + "\r"); press_key(KEY_ESC); }
+void load(const char* name) { press_key(KEY_L), press_key(KEY_BACKSPACE, 8), type_text(name), esc(); }
 
 struct Change { const char* what; void (*script)(); const char* shows; };   // "": no change
 const Change changes[] = {
-    {"place", [] { click(500, 500); press_key(KEY_ESC); }, "500 500\nNovy\n"},
-    {"split", [] { click(200, 100); press_key(KEY_ESC); }, "200 100\nNovy\n"},
-    {"road", [] { click(100, 100); click(300, 300); }, " 282\n"},
-    {"drag", [] { right(300, 300); script_step(2, 310, 350, 1); script_step(2, 400, 420, 1); idle(); press_key(KEY_ESC); }, "\n400 420\n"},
-    {"rename, Ctrl+Z typed", [] { right(100, 100); press_key(KEY_ENTER); type_text("A"); ctrl(KEY_Z, false, false); type_text("BCDEFGHIJKLMNOP\r"); }, "\nABCDEFGHIJKLMNO\n"},
-    {"length", [] { right(300, 200); press_key(KEY_ENTER); type_text("77\r"); }, " 77\n"},
-    {"delete node", [] { right(300, 100); press_key(KEY_DEL); }, "\n3 0\n"},
-    {"delete road", [] { right(200, 100); press_key(KEY_DEL); }, "\n4 1\n"},
-    {"load", [] { load("other"); }, "9992\n1 0\n5 5\nX\n"},
-    {"no-ops", [] { click(200, 590); right(100, 100); press_key(KEY_ESC); right(100, 100); ctrl(KEY_Z, false, false);
-         right(100, 100); press_key(KEY_ENTER); type_text("Novy\r"); load("none"); press_key(KEY_Z, 'z');
-         press_key(KEY_Y, 'y'); press_key(KEY_ENTER); ctrl(KEY_Z, false, false); press_key(KEY_ESC); }, ""},
+    {"place", [] { click(500, 500), esc(); }, "500 500\nNovy\n"},
+    {"split", [] { click(200, 100), esc(); }, "200 100\nNovy\n"},
+    {"road", [] { click(100, 100), click(300, 300); }, " 282\n"},
+    {"drag", [] { right(300, 300), script_step(2, 310, 350, 1), script_step(2, 400, 420, 1), idle(), esc(); },
+     "\n400 420\n"},
+    {"rename, Ctrl+Z typed", [] { right(100, 100), enter(), type_text("A"), ctrl(KEY_Z, false, false),
+                                  type_text("BCDEFGHIJKLMNOP\r"); }, "\nABCDEFGHIJKLMNO\n"},
+    {"length", [] { right(300, 200), enter(), type_text("77\r"); }, " 77\n"},
+    {"delete node", [] { right(300, 100), press_key(KEY_DEL); }, "\n3 0\n"},
+    {"delete road", [] { right(200, 100), press_key(KEY_DEL); }, "\n4 1\n"},
+    {"load", [] { load("undo_other.txt\r"); }, "9992\n1 0\n5 5\nX\n"},
+    {"no-ops", [] { click(200, 590), right(100, 100), esc(), right(100, 100), ctrl(KEY_Z, false, false),
+                    right(100, 100), enter(), type_text("Novy\r"), load("none.txt\r"), press_key(KEY_Z, 'z'),
+                    press_key(KEY_Y, 'y'), enter(), ctrl(KEY_Z, false, false), esc(); }, ""},
 };
 
 TEST(UndoTest, EachChangeComesBackByteForByteAndNoOpsMakeNoStep)
 {
-    std::ofstream(scratch + "other") << "9992\n1 0\n5 5\nX\n";
+    std::ofstream("undo_other.txt") << "9992\n1 0\n5 5\nX\n";
     for (const Change& c : changes) {
         SCOPED_TRACE(c.what);
         frontend_setup();
         NODE *a = find_or_add_node(100, 100), *b = find_or_add_node(300, 100);
         add_edge(a, b), add_edge(b, find_or_add_node(300, 300));
         std::string first = run();
-        click(700, 100), press_key(KEY_ESC);                // an earlier change to fall back to
+        click(700, 100), esc();                             // an earlier change to fall back to
         std::string before = run();
         c.script();
         std::string after = run();
-        EXPECT_NE(after.find(c.shows), std::string::npos) << after;
-        EXPECT_EQ(after != before, c.shows[0] != 0);
+        EXPECT_TRUE(after.find(c.shows) != std::string::npos && (after != before) == (c.shows[0] != 0))
+            << after;
         ctrl(KEY_Z);
         EXPECT_EQ(run(), c.shows[0] ? before : first);
         EXPECT_TRUE(status_shows(snapshot(), "Undone!"));
@@ -76,7 +78,7 @@ TEST(UndoTest, EachChangeComesBackByteForByteAndNoOpsMakeNoStep)
         EXPECT_EQ(run(), after);
         EXPECT_TRUE(status_shows(snapshot(), "No redo"));
     }
-    std::remove((scratch + "map").c_str()), std::remove((scratch + "other").c_str());
+    std::remove("undo_map.txt"), std::remove("undo_other.txt");
 }
 
 // Moves the head node to x = 1 ... changes, a step each; then how many steps undo.
