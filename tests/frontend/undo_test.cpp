@@ -1,6 +1,5 @@
-// Undo and redo: each kind of change, made through scripted input, comes back
-// byte for byte in the saved file, commands that change nothing make no step,
-// and the history keeps within its bounds.
+// Undo and redo through scripted input: each kind of change comes back byte for
+// byte in the saved file, and commands that change nothing make no step.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -8,7 +7,6 @@
 #include <iterator>
 
 #include "frontend/script.h"
-#include "network/history.h"
 #include "network/map_file.h"
 #include "network/network.h"
 
@@ -79,34 +77,6 @@ TEST(UndoTest, EachChangeComesBackByteForByteAndNoOpsMakeNoStep)
         EXPECT_TRUE(status_shows(snapshot(), "No redo"));
     }
     std::remove("undo_map.txt"), std::remove("undo_other.txt");
-}
-
-// Moves the head node to x = 1 ... changes, a step each; then how many steps undo.
-int move_then_undo(int changes)
-{
-    for (int k = 1; k <= changes; k++)
-        history_begin(), node_list->x = k, history_end();
-    EXPECT_LE(history_bytes(), history_limit);
-    int undone = 0;
-    while (history_undo() == 0)
-        undone++;
-    return undone;
-}
-
-TEST(UndoTest, HistoryKeepsTheNewestHundredStepsWithinItsBytesAndNewChangesDropRedo)
-{
-    frontend_setup();
-    find_or_add_node(100, 100);
-    EXPECT_EQ(move_then_undo(120), 100);
-    EXPECT_EQ(move_then_undo(1), 1);                        // the 100 redo steps went
-    EXPECT_EQ(history_redo() + history_redo(), 1);
-    std::size_t limit = history_limit, step = history_bytes();
-    history_limit = 10 * step + step / 2;
-    EXPECT_EQ(move_then_undo(30), 10);
-    EXPECT_EQ(node_list->x, 20);
-    history_limit = step - 1;                               // a step alone over it is not kept
-    EXPECT_EQ(move_then_undo(1), 0);
-    history_limit = limit;
 }
 
 }  // namespace
