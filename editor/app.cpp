@@ -1,5 +1,6 @@
-// Start-up, the editing screen's event wait and its command dispatch, and
-// the two-click road building. The program-wide editor state lives here.
+// Start-up, the editing screen's event wait and its command dispatch, the
+// two-click road building, and undo and redo. The program-wide editor state
+// lives here.
 #include "app.h"
 
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include "commands.h"
 #include "editor.h"
 #include "fields.h"
+#include "network/history.h"
 #include "network/network.h"
 #include "solve_mode.h"
 #include "view.h"
@@ -85,15 +87,37 @@ int load_resources()
 void reset_editor()
 {
     clear_map();
+    history_clear();
     status_text[0] = '\0';
     std::strcpy(file_name, "novamapa.txt");
+}
+
+static bool ctrl_down()
+{
+    return (key_shifts & KB_CTRL_FLAG) || key[KEY_LCONTROL] || key[KEY_RCONTROL];
+}
+
+static bool shift_down()
+{
+    return (key_shifts & KB_SHIFT_FLAG) || key[KEY_LSHIFT] || key[KEY_RSHIFT];
+}
+
+// Undo or redo while Ctrl is down with Z or Y, else EVENT_NONE: Z and Y
+// alone are no input of the editing screen.
+static int history_chord()
+{
+    if (!ctrl_down())
+        return EVENT_NONE;
+    if (key[KEY_Z])
+        return shift_down() ? EVENT_REDO : EVENT_UNDO;
+    return key[KEY_Y] ? EVENT_REDO : EVENT_NONE;
 }
 
 // True while the mouse or one of the editing screen's keys is down.
 static bool edit_input_down()
 {
     return mouse_b != 0 || key[KEY_ESC] || key[KEY_DEL] || key[KEY_ENTER] ||
-           key[KEY_L] || key[KEY_S] || key[KEY_K];
+           key[KEY_L] || key[KEY_S] || key[KEY_K] || history_chord() != EVENT_NONE;
 }
 
 int wait_edit_event()
@@ -110,7 +134,7 @@ int wait_edit_event()
     for (int k : keys)
         if (key[k])
             return k;
-    return EVENT_NONE;
+    return history_chord();
 }
 
 // The library puts the scancode in the high byte; the fields want the character.
@@ -159,6 +183,8 @@ int edit_step()
     case KEY_S:       save_dialog(); break;
     case KEY_K:       toggle_background(); break;
     case KEY_ENTER:   solve_mode(); break;
+    case EVENT_UNDO:
+    case EVENT_REDO:  step_history(event); break;
     default:          break;
     }
     return 0;
@@ -166,13 +192,26 @@ int edit_step()
 
 void connect_nodes()
 {
+    // Both clicks make one change: a lone node, or a road with its new ends.
+    history_begin();
     NODE* a = find_or_add_node(mouse_x, mouse_y);
     current_node = a;
     int event = wait_edit_event();
     current_node = nullptr;
     // Any other event only ends the building; it has no effect of its own.
-    if (event != EVENT_LEFT)
-        return;
-    NODE* b = find_or_add_node(mouse_x, mouse_y);
-    add_edge(a, b);
+    if (event == EVENT_LEFT)
+        add_edge(a, find_or_add_node(mouse_x, mouse_y));
+    history_end();
+}
+
+void step_history(int event)
+{
+    // The message stays until the next press. Undo and redo presses go on
+    // stepping, so each press is one step; any other press is used up.
+    while (event == EVENT_UNDO || event == EVENT_REDO) {
+        bool undo = event == EVENT_UNDO;
+        int failed = undo ? history_undo() : history_redo();
+        event = show_message(failed ? (undo ? "No undo" : "No redo")
+                                    : (undo ? "Undone!" : "Redone!"));
+    }
 }

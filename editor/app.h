@@ -12,3 +12,4 @@ int  wait_typed_char();     // next character in the key buffer (0-255), redrawi
 bool printable_char(int c); // what a field stores: no control character; 128-255 are letters
 void connect_nodes();       // first left click found or placed a node; a second one joins it
 void toggle_background();   // K: hide the picture, or show it again
+void step_history(int e);   // Ctrl+Z or Ctrl+Y: undo or redo, and on while such presses follow

@@ -7,6 +7,7 @@
 
 #include "app.h"
 #include "editor.h"
+#include "network/history.h"
 #include "network/network.h"
 #include "view.h"
 
@@ -71,7 +72,12 @@ void item_actions(int px, int py)
 {
     if (!select_item(px, py))
         return;
-    while (act_on_item(wait_edit_event()) != 0) {
+    // Each action is a change of its own: one drag, a name, a length, a deletion.
+    for (int more = 1; more;) {
+        int event = wait_edit_event();
+        history_begin();
+        more = act_on_item(event);
+        history_end();
     }
     current_node = nullptr;
     selected_edge = nullptr;

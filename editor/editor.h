@@ -9,6 +9,8 @@ enum {
     EVENT_NONE = -1,
     EVENT_LEFT = 1,
     EVENT_RIGHT = 2,  // key events are the library's KEY_* codes
+    EVENT_UNDO = -2,  // Ctrl+Z
+    EVENT_REDO = -3,  // Ctrl+Y or Ctrl+Shift+Z
 };
 
 // Characters the keyboard fields act on, as readkey's low byte gives them.

@@ -8,6 +8,7 @@
 
 #include "app.h"
 #include "editor.h"
+#include "network/history.h"
 #include "network/map_file.h"
 
 enum { NAME_ROOM = sizeof file_name - 1 };
@@ -31,20 +32,27 @@ int edit_file_name()
     }
 }
 
-// Shows the outcome until the next event. A success hides the name meanwhile;
-// only its first character needs keeping aside for that.
+// The name is hidden meanwhile; only its first character needs keeping aside.
+int show_message(const char* text)
+{
+    char first = file_name[0];
+    std::strcpy(status_text, text);
+    file_name[0] = '\0';
+    int event = wait_edit_event();
+    file_name[0] = first;
+    status_text[0] = '\0';
+    return event;
+}
+
+// Shows the outcome until the next event; a failure shows the name after it.
 static void report(int status, const char* success)
 {
     if (status == 0) {
-        char first = file_name[0];
-        std::strcpy(status_text, success);
-        file_name[0] = '\0';
-        wait_edit_event();
-        file_name[0] = first;
-    } else {
-        std::strcpy(status_text, "Error:");
-        wait_edit_event();
+        show_message(success);
+        return;
     }
+    std::strcpy(status_text, "Error:");
+    wait_edit_event();
     status_text[0] = '\0';
 }
 
@@ -55,7 +63,10 @@ void load_dialog()
         status_text[0] = '\0';
         return;
     }
-    report(load_map(file_name), "Loaded!");
+    history_begin();   // a failed load leaves the map, and so makes no step
+    int status = load_map(file_name);
+    history_end();
+    report(status, "Loaded!");
 }
 
 void save_dialog()

@@ -5,3 +5,4 @@
 int  edit_file_name();   // edits file_name; returns the key that ended it, 13 or 27
 void load_dialog();      // prompts, loads, shows "Loaded!" or "Error:"
 void save_dialog();      // prompts, saves, shows "Saved!" or "Error:"
+int  show_message(const char* text);   // shows text without the file name until the next event, which it returns

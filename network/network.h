@@ -3,6 +3,7 @@
 // Nothing here knows about screens or input.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct NODE {
@@ -10,7 +11,7 @@ struct NODE {
     int x, y;             // window pixels
     NODE* next;           // next (older) node in node_list
     char name[16];        // zero-terminated, at most 15 characters
-    int index;            // scratch numbering for the solver
+    int index;            // scratch numbering for the solver and the undo history
 };
 
 struct EDGE {
@@ -29,6 +30,7 @@ extern EDGE* edge_list;      // every road, newest first; owns its records
 extern NODE* current_node;   // node a command works on, or the solve start; else null
 extern EDGE* selected_edge;  // road selected for an action; else null
 extern unsigned map_version; // changes whenever what the map draws changes; views cache on it
+extern std::size_t history_limit; // bytes the undo and redo steps may hold; the oldest go first
 
 // Hit tests and geometry; 64-bit inside, so any stored coordinates are safe.
 bool  hit_node(const NODE* node, int px, int py);      // true inside the node's 19x19 square
