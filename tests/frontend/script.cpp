@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 
@@ -35,9 +36,7 @@ void poll_input()
     steps.pop_front();
     mouse_x = current.x, mouse_y = current.y, mouse_b = current.buttons;
     for (int k = 0; k < KEY_MAX; k++)
-        key[k] = 0;
-    for (int k : current.keys)
-        key[k] = 1;
+        key[k] = std::count(current.keys.begin(), current.keys.end(), k);
     typed += current.typed;
 }
 
@@ -56,8 +55,7 @@ void frontend_setup()
     set_sprite(cursor_hover);
     clear_to_color(kept, makecol(255, 0, 255));
     typed.clear();
-    steps.assign(1, Step{1, 0, 0, 0, {}, "", false});
-    current = steps[0];
+    steps.assign(1, current = Step{1, 0, 0, 0, {}, "", false});
     poll_input();   // nothing held, the pointer at (0,0)
 }
 

@@ -1,6 +1,6 @@
 // The road-by-road method the solver must agree with, for the tests and the
-// benchmark: no queue, one scan of edge_list per settled node. "No candidate"
-// is a null road rather than a total of -1; a self-joined road is never travelled.
+// benchmark: one scan of edge_list per settled node. "No candidate" is a null
+// road rather than a total of -1; a self-joined road is never travelled.
 #pragma once
 
 #include <utility>
