@@ -1,119 +1,158 @@
-// The editing screen through scripted input: the event wait, road building,
-// the bar, hover highlighting and the frame it composes.
+// The editing screen through scripted input: both event waits, road building,
+// the item actions with their fields, and the load and save commands.
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
 
 #include "editor/app.h"
 #include "editor/editor.h"
-#include "editor/view.h"
+#include "editor/fields.h"
+#include "editor/input.h"
+#include "editor/solve_mode.h"
 #include "frontend/script.h"
-#include "network/network.h"
+#include "network/lists.h"
 
 namespace {
 
+// A (100,100) - B (300,100) and C (200,300) - B: B is the `to` end of both.
 struct EditTest : ::testing::Test {
-    void SetUp() override { frontend_setup(); }
+    NODE *a, *b, *c;
+    void SetUp() override
+    {
+        frontend_setup();
+        a = find_or_add_node(100, 100), b = find_or_add_node(300, 100), c = find_or_add_node(200, 300);
+        std::strcpy(a->name, "A"), std::strcpy(b->name, "B"), std::strcpy(c->name, "C");
+        add_edge(a, b), add_edge(c, b);
+    }
 };
 
-TEST_F(EditTest, EmptyMapFrameShowsBackgroundLabelsAndPointer)
+void right_click(int x, int y) { click(x, y, 2); }
+
+// Each row's inputs are down as the wait starts, then released while keys it
+// does not watch go down, then pressed again.
+TEST_F(EditTest, WaitsSwallowHeldInputsThenReportTheFirstInTheirOrder)
 {
-    BITMAP* f = frame_at(700, 300);
-    EXPECT_EQ(getpixel(f, 300, 100), getpixel(background_image, 300, 100));
-    EXPECT_TRUE(status_shows(f, ""));
-    EXPECT_TRUE(text_shows(f, 350, 400, 360, 587, "Load"));
-    EXPECT_TRUE(text_shows(f, 404, 454, 414, 587, "Save"));
-    EXPECT_EQ(getpixel(f, 701, 301), getpixel(cursor_normal, 1, 1));
+    const struct { int (*wait)(); std::vector<int> keys, unwatched; int right; } waits[] = {
+        {wait_edit_event, {KEY_ESC, KEY_DEL, KEY_ENTER, KEY_L, KEY_S, KEY_K}, {KEY_SPACE}, EVENT_RIGHT},
+        {wait_solve_event, {KEY_ESC, KEY_ENTER, KEY_SPACE, KEY_K}, {KEY_DEL, KEY_L, KEY_S}, EVENT_NONE},
+    };
+    for (const auto& w : waits) {
+        auto expect = [&](int buttons, std::vector<int> keys, int event) {
+            frontend_setup();
+            script_step(2, 0, 0, buttons, keys), script_step(2, 0, 0, 0, w.unwatched);
+            script_step(2, 0, 0, buttons, keys), idle(), poll_input();   // held as the wait starts
+            EXPECT_EQ(w.wait(), event) << buttons << " " << keys.size();
+            EXPECT_EQ(steps_left(), 1) << buttons << " " << keys.size();
+        };
+        expect(1 | 2, w.keys, EVENT_LEFT);
+        expect(2, w.keys, w.right == EVENT_RIGHT ? EVENT_RIGHT : w.keys[0]);
+        expect(2, {}, w.right);
+        expect(4, {}, EVENT_NONE);
+        for (size_t i = 0; i < w.keys.size(); i++)
+            expect(0, std::vector<int>(w.keys.begin() + i, w.keys.end()), w.keys[i]);
+    }
 }
 
-TEST_F(EditTest, WaitNeedsAFreshPressAndOrdersSimultaneousInputs)
+TEST_F(EditTest, TwoClicksBuildARoadAndAnyOtherEventEndsTheBuilding)
 {
-    key[KEY_ESC] = 1;                               // already down when the wait starts
-    script_step(5, 10, 10, 0, {KEY_ESC});
-    idle(3);
-    press_key(KEY_ESC);
+    frontend_setup();
+    click(100, 100), snap_at(500, 500);     // the first end's name shows
+    click(300, 300, 2), press_key(KEY_ESC); // ends the building, no road; Esc then quits
+    click(100, 100), click(200, 150);       // 111.8 pixels apart
+    EXPECT_EQ(edit_step(), 0);
     EXPECT_EQ(edit_step(), 1);
-    EXPECT_EQ(steps_left(), 1);                     // ended by the fresh press
-
-    script_step(2, 10, 10, 3);                      // left and right together
-    EXPECT_EQ(wait_edit_event(), EVENT_LEFT);
-    idle();
-    script_step(2, 10, 10, 4);                      // middle button alone
-    EXPECT_EQ(wait_edit_event(), EVENT_NONE);
-    idle();
-    script_step(2, 10, 10, 0, {KEY_K, KEY_DEL, KEY_S});
-    EXPECT_EQ(wait_edit_event(), KEY_DEL);
-    idle();
-    script_step(2, 10, 10, 0, {KEY_A});             // not watched
-    script_step(2, 10, 10, 0, {KEY_L});
-    EXPECT_EQ(wait_edit_event(), KEY_L);
-}
-
-TEST_F(EditTest, ClicksBuildRoadsAndAClickOnARoadSplitsIt)
-{
-    click(100, 100);
-    snap_at(500, 500);                              // the first end in cyan
-    press_key(KEY_ESC);                             // ends the road, does not quit
-    click(100, 100);
-    click(300, 100);
-    click(200, 102);                                // on the road
-    click(200, 300);
-    EXPECT_EQ(run_edit_steps(), 3);
-    EXPECT_EQ(getpixel(snapshot(), 100, 100), color_cyan());
+    EXPECT_EQ(run_edit_steps(), 1);
     EXPECT_TRUE(status_shows(snapshot(), "Novy"));
-    EXPECT_EQ(count_nodes(), 4);
-    ASSERT_EQ(count_edges(), 3);
-    EDGE* joined = edge_list;
-    EXPECT_EQ(joined->from->y, 102);
-    EXPECT_EQ(joined->to->y, 300);
-    EXPECT_EQ(joined->length, 198);
-    EDGE* first = joined->next->next;               // the first road, now to the split point
-    EXPECT_EQ(first->from->x, 100);
-    EXPECT_EQ(first->length, 100);
+    EXPECT_EQ(describe(), "200,150,Novy,-1;100,100,Novy,-1;|1-0:111,0,-1;");
     EXPECT_EQ(current_node, nullptr);
 }
 
-TEST_F(EditTest, HoverHighlightsTheNewestRoadOrTheNode)
+TEST_F(EditTest, DelRemovesTheSelectedNodeWithItsRoadsOrTheRoadAndKHidesThePicture)
 {
-    add_edge(find_or_add_node(0, 0), find_or_add_node(100, 100));
-    BITMAP* f = frame_at(50, 50);
-    EXPECT_EQ(getpixel(f, 30, 30), color_blue());
-    EXPECT_TRUE(status_shows(f, "Novy - Novy: 141"));
-    EXPECT_EQ(current_sprite, cursor_normal);
-
-    f = frame_at(101, 99);
-    EXPECT_EQ(getpixel(f, 96, 100), color_blue());  // radius 4 disc
-    EXPECT_EQ(getpixel(f, 70, 70), 0);              // its road is not highlighted
-    EXPECT_TRUE(status_shows(f, "Novy"));
-    EXPECT_EQ(current_sprite, cursor_hover);
-
-    NODE* ends[] = {find_or_add_node(100, 200), find_or_add_node(300, 200),
-                    find_or_add_node(150, 202), find_or_add_node(250, 202)};
-    add_edge(ends[0], ends[1]);
-    add_edge(ends[2], ends[3]);
-    f = frame_at(200, 201);
-    EXPECT_EQ(getpixel(f, 180, 202), color_blue()); // the newer road only
-    EXPECT_EQ(getpixel(f, 180, 200), 0);
-    EXPECT_EQ(getpixel(f, 120, 200), 0);
+    right_click(200, 101), click(600, 400);   // A-B, then a click only ends the selection
+    right_click(600, 400);                   // empty ground: nothing selected
+    right_click(299, 101), press_key(KEY_DEL);   // B, over its roads' ends
+    press_key(KEY_K);
+    add_edge(a, c);
+    right_click(150, 200), press_key(KEY_DEL);   // A-C
+    EXPECT_EQ(run_edit_steps(), 5);
+    EXPECT_EQ(describe(), "200,300,C,-1;100,100,A,-1;|");
+    EXPECT_TRUE(!current_node && !selected_edge && !shown_background);
 }
 
-TEST_F(EditTest, BarZonesOpenLoadAndSaveAndTheRestOfTheBarDoesNothing)
+TEST_F(EditTest, NameFieldLengthFieldAndDragging)
 {
-    auto prompt_after_click = [](int x, int y) {
-        frontend_setup();
-        click(x, y);
-        snap_at(700, 100);
-        press_key(KEY_ESC, 27);
-        EXPECT_EQ(run_edit_steps(), 1);
-        return snapshot();
-    };
-    // The zones' outer columns, and above the white fields.
-    EXPECT_TRUE(status_shows(prompt_after_click(350, 595), "Load file: novamapa.txt"));
-    EXPECT_TRUE(status_shows(prompt_after_click(403, 575), "Load file: novamapa.txt"));
-    EXPECT_TRUE(status_shows(prompt_after_click(457, 575), "Save as: novamapa.txt"));
-    click(200, 590);                                // status field
-    click(600, 580);                                // right of the bar, below the map area
-    press_key(KEY_DEL);
+    right_click(100, 100), press_key(KEY_ENTER, 13);   // A; its 13 must not end the field
+    type_text("Br"), snap_at(600, 400);                 // the name shows as it grows
+    type_text("no \t\x7f\xe9" "0123456789ABCD\b");        // Tab and Delete ignored, 16th dropped, Backspace
+    press_key(KEY_ENTER, 13);
+    right_click(300, 100), type_text("zz");             // B; typed before the field: flushed
+    click(349, 578), type_text("X"), press_key(KEY_ESC, 27);   // the status zone's corner
+    right_click(100, 100), click(350, 590), click(200, 577);   // on the Load field, above
+    script_step(2, 500, 300, 1), script_step(3, 520, 330, 1);  // the zone: drags, far off too
+    script_step(2, 600, 400, 0), press_key(KEY_ESC);    // released, it stays; Esc does not quit
     EXPECT_EQ(run_edit_steps(), 3);
-    EXPECT_EQ(node_list, nullptr);
+    EXPECT_TRUE(status_shows(snapshot(), "Br"));
+    EXPECT_EQ(describe(), "200,300,C,-1;300,100,X,-1;520,330,Brno \xe9" "01234567,-1;|"
+                          "0-1:223,0,-1;2-1:200,0,-1;");
+    right_click(250, 200), press_key(KEY_ENTER, 13);    // C-B
+    type_text("1x2"), snap_at(600, 400);                // the length as typed
+    type_text("\b\b\b9999999999\b5"), press_key(KEY_ESC, 27);   // a tenth digit is ignored
+    EXPECT_EQ(run_edit_steps(), 1);
+    EXPECT_TRUE(status_shows(snapshot(), "C - X: 12"));
+    EXPECT_EQ(edge_list->length, 999999995);
+    EXPECT_TRUE(!current_node && !selected_edge);
+}
+
+TEST_F(EditTest, SaveShowsSavedWithoutTheNameThenOffersItAgain)
+{
+    click(349, 599), click(458, 599);        // beside the button zones: nothing
+    press_key(KEY_S, 's'), press_key(KEY_ENTER, 13);
+    snap_at(700, 300), click(300, 300);      // the click ends the message, builds nothing
+    EXPECT_EQ(run_edit_steps(), 3);
+    EXPECT_TRUE(status_shows(snapshot(), "Saved!"));
+    EXPECT_EQ(std::remove("novamapa.txt"), 0);
+    click(457, 572), snap_at(299, 101);      // the Save zone; B's name must not overprint
+    press_key(KEY_ESC, 27);                  // saves nothing, does not quit
+    EXPECT_EQ(run_edit_steps(), 1);
+    EXPECT_TRUE(status_shows(snapshot(), "Save as: novamapa.txt"));
+    EXPECT_TRUE(text_shows(snapshot(), 350, 400, 360, 587, "Load") &&
+                text_shows(snapshot(), 404, 454, 414, 587, "Save"));
+    EXPECT_EQ(std::remove("novamapa.txt"), -1);
+}
+
+TEST_F(EditTest, LoadShowsErrorWithTheNameOrLoadedWithoutIt)
+{
+    std::ofstream("b.txt") << "9992\n1 0\n10 20\nB\n";
+    press_key(KEY_L, 'l'), press_key(KEY_BACKSPACE, 8), type_text("a.txt"), press_key(KEY_ENTER, 13);
+    snap_at(700, 300), press_key(KEY_K);     // K ends the message, the picture stays
+    EXPECT_EQ(run_edit_steps(), 1);
+    EXPECT_TRUE(status_shows(snapshot(), "Error: a.txt"));
+    EXPECT_TRUE(shown_background && edge_list);
+    click(350, 599), press_key(KEY_BACKSPACE, 8), type_text("b.txt"), press_key(KEY_ENTER, 13);
+    snap_at(700, 300), click(300, 300);      // the click ends the message, builds nothing
+    EXPECT_EQ(run_edit_steps(), 1);
+    EXPECT_TRUE(status_shows(snapshot(), "Loaded!"));
+    EXPECT_STREQ(file_name, "b.txt");
+    EXPECT_EQ(describe(), "10,20,B,-1;|");
+}
+
+TEST_F(EditTest, FileNameFieldAppendsBackspaceClearsItAndAnEmptyNameFails)
+{
+    type_text(std::string(25, 'x')), press_key(KEY_ESC, 27);
+    EXPECT_EQ(edit_file_name(), 27);
+    EXPECT_EQ(std::string(file_name), "novamapa.txt" + std::string(19, 'x'));
+    press_key(KEY_BACKSPACE, 8);
+    type_text("\x01\x1f\x7f\xe9\xff" + std::string(40, 'y'));   // controls ignored, high bytes kept
+    press_key(KEY_ENTER, 13);
+    EXPECT_EQ(edit_file_name(), 13);
+    EXPECT_EQ(std::string(file_name), "\xe9\xff" + std::string(29, 'y'));
+    press_key(KEY_L, 'l'), press_key(KEY_BACKSPACE, 8), press_key(KEY_ENTER, 13);   // loads nothing
+    press_key(KEY_S, 's'), press_key(KEY_ENTER, 13), snap_at(700, 300);
+    EXPECT_EQ(run_edit_steps(), 1);
+    EXPECT_TRUE(status_shows(snapshot(), "Error:"));
+    EXPECT_STREQ(file_name, "");
 }
 
 }  // namespace

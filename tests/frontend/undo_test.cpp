@@ -2,7 +2,6 @@
 // byte in the saved file, and commands that change nothing make no step.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -52,10 +51,10 @@ const Change changes[] = {
 
 TEST(UndoTest, EachChangeComesBackByteForByteAndNoOpsMakeNoStep)
 {
-    std::ofstream("undo_other.txt") << "9992\n1 0\n5 5\nX\n";
     for (const Change& c : changes) {
         SCOPED_TRACE(c.what);
-        frontend_setup();
+        frontend_setup();                                   // into the tests' scratch folder
+        std::ofstream("undo_other.txt") << "9992\n1 0\n5 5\nX\n";
         NODE *a = find_or_add_node(100, 100), *b = find_or_add_node(300, 100);
         add_edge(a, b), add_edge(b, find_or_add_node(300, 300));
         std::string first = run();
@@ -76,7 +75,6 @@ TEST(UndoTest, EachChangeComesBackByteForByteAndNoOpsMakeNoStep)
         EXPECT_EQ(run(), after);
         EXPECT_TRUE(status_shows(snapshot(), "No redo"));
     }
-    std::remove("undo_map.txt"), std::remove("undo_other.txt");
 }
 
 }  // namespace

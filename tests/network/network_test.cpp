@@ -1,75 +1,49 @@
-// The map model: hit tests and lengths at their limits, finding, joining and
-// splitting.
+// The map model: hit tests and lengths at their edges, and the edits that
+// find, join, split and delete.
 #include <gtest/gtest.h>
 
-#include <climits>
-
-#include "network/network.h"
+#include "network/lists.h"
 
 namespace {
 
-NODE at(int x, int y) { NODE n{}; n.x = x; n.y = y; return n; }
-EDGE joining(NODE* a, NODE* b) { EDGE e{}; e.from = a; e.to = b; return e; }
-
-TEST(Geometry, ExactBoundariesAndNoOverflowAtTheExtremes)
+TEST(Network, HitTestsAndStraightLengths)
 {
-    NODE n = at(100, 100), o = at(0, 0);
-    EXPECT_TRUE(hit_node(&n, 91, 109));             // a strict 19 x 19 square
-    EXPECT_FALSE(hit_node(&n, 90, 100));
-    EXPECT_FALSE(hit_node(&n, 100, 110));
-    EXPECT_EQ(straight_length(&o, &n), 141);        // truncated
-
-    NODE a = at(0, 0), b = at(40, 30);              // 3-4-5: distances come out exact
-    EDGE ab = joining(&a, &b), dot = joining(&b, &b);
-    EXPECT_TRUE(hit_edge(&ab, 14, 5));              // 4.4 from the line
-    EXPECT_FALSE(hit_edge(&ab, 15, 5));             // exactly 5
-    EXPECT_TRUE(hit_edge(&ab, 43, 32));             // inside the box grown by 3
-    EXPECT_FALSE(hit_edge(&ab, 44, 33));            // on the line, past the box
-    EXPECT_FALSE(hit_edge(&dot, 40, 30));           // both ends on one pixel
-
-    NODE lo = at(INT_MIN, INT_MIN), hi = at(INT_MAX, INT_MAX);
-    EDGE huge = joining(&lo, &hi);
-    EXPECT_FALSE(hit_node(&hi, INT_MIN, INT_MIN));
-    EXPECT_EQ(straight_length(&lo, &hi), INT_MAX);
-    EXPECT_TRUE(hit_edge(&huge, 0, 0));
-    EXPECT_FALSE(hit_edge(&huge, 1000, -1000));
+    clear_map();
+    NODE *o = push_node(0, 0, ""), *n = push_node(100, 100, ""), *f = push_node(40, 30, "");
+    EDGE *diagonal = push_edge(o, n, 0), *back = push_edge(n, o, 0), *exact = push_edge(o, f, 0);
+    const struct { const EDGE* edge; int x, y; bool hit; } roads[] = {
+        {diagonal, 53, 47, true}, {diagonal, 54, 46, false},   // 4.24 and 5.66 off the line
+        {back, 103, 103, true}, {back, 104, 104, false},       // the box grown by 3
+        {exact, 14, 5, true}, {exact, 15, 5, false}, {push_edge(n, n, 0), 100, 100, false},
+    };
+    for (const auto& r : roads)
+        EXPECT_EQ(hit_edge(r.edge, r.x, r.y), r.hit) << r.x << "," << r.y;
+    EXPECT_TRUE(hit_node(n, 91, 109) && hit_node(n, 109, 91));   // a 19 x 19 square
+    EXPECT_FALSE(hit_node(n, 90, 100) || hit_node(n, 100, 110));
+    EXPECT_EQ(straight_length(n, o), 141);                      // 141.42, truncated
+    EXPECT_EQ(straight_length(o, f), 50);
+    clear_map();
 }
 
-struct NetworkTest : ::testing::Test {
-    void SetUp() override { clear_map(); }
-    void TearDown() override { clear_map(); }
-};
-
-TEST_F(NetworkTest, FindPrefersTheNewestNodeAndAddEdgeRefusesRepeats)
+TEST(Network, FindJoinSplitAndDelete)
 {
-    NODE* older = find_or_add_node(100, 100);
-    NODE* newer = find_or_add_node(115, 100);
-    EXPECT_EQ(find_or_add_node(108, 100), newer);   // inside both squares
-    add_edge(older, older);
-    add_edge(older, newer);
-    add_edge(older, newer);
-    add_edge(newer, older);
-    ASSERT_NE(edge_list, nullptr);
-    EXPECT_EQ(edge_list->next, nullptr);
-    EXPECT_TRUE(edge_list->from == older && edge_list->to == newer && edge_list->length == 15);
-}
-
-TEST_F(NetworkTest, NodeAtACrossingSplitsOnlyTheNewestRoadInPlace)
-{
-    NODE *w = find_or_add_node(0, 100), *e = find_or_add_node(200, 100);
-    NODE *n = find_or_add_node(100, 0), *s = find_or_add_node(100, 300);
-    add_edge(w, e);
-    add_edge(n, s);
-    EDGE *vertical = edge_list, *horizontal = edge_list->next;
-    NODE* cross = find_or_add_node(100, 100);
-    EDGE* rest = edge_list;                         // the new record goes to the head
-    ASSERT_EQ(rest->next, vertical);                // the old one keeps its place
-    EXPECT_TRUE(vertical->from == n && vertical->to == cross && vertical->length == 100);
-    EXPECT_TRUE(rest->from == s && rest->to == cross && rest->length == 200);
-    EXPECT_TRUE(horizontal->from == w && horizontal->to == e && horizontal->length == 200);
-
-    current_node = cross;
-    selected_edge = rest;
+    clear_map();
+    NODE* north = find_or_add_node(30, -50);
+    NODE* south = find_or_add_node(30, 50);
+    add_edge(north, south);
+    NODE *a = find_or_add_node(0, 0), *b = find_or_add_node(100, 0);
+    add_edge(a, b);                               // crosses the first road, newer
+    edge_list->length = 1000, edge_list->state = STATE_TREE, edge_list->distance = 7;
+    NODE* m = find_or_add_node(30, 2);            // on both roads: splits the newer only
+    EXPECT_EQ(describe(), "30,2,Novy,-1;100,0,Novy,-1;0,0,Novy,-1;30,50,Novy,-1;30,-50,Novy,-1;|"
+                          "1-0:70,0,-1;2-0:30,3,7;4-3:100,0,-1;");
+    NODE* c = find_or_add_node(40, 15);           // clear of every road
+    EXPECT_EQ(find_or_add_node(35, 8), c);        // in two squares: the newer node
+    add_edge(a, a), add_edge(south, north), add_edge(a, c);   // only the last joins
+    delete_node(m);                               // the `to` end of two roads
+    EXPECT_EQ(describe(), "40,15,Novy,-1;100,0,Novy,-1;0,0,Novy,-1;30,50,Novy,-1;30,-50,Novy,-1;|"
+                          "2-0:42,0,-1;4-3:100,0,-1;");
+    current_node = c, selected_edge = edge_list;
     clear_map();
     EXPECT_TRUE(!node_list && !edge_list && !current_node && !selected_edge);
 }
