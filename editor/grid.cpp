@@ -10,12 +10,15 @@
 
 #include "network/network.h"
 
-// How far an item's pixels reach beyond its geometry: a band is a pixel off
-// the line each way, a hovered node's disc has radius 4.
+// How far an item's pixels reach beyond its geometry: a band's copies lie a
+// pixel off the line and each rounds half a pixel across its own direction;
+// a hovered node's disc has radius 4.
 enum { ROAD_MARGIN = 2, NODE_MARGIN = 4 };
-// How far from the pointer a hit can lie: a road's hit corridor stays within
-// 7 pixels (in x and in y) of the segment, a node's square within 9 of its centre.
-enum { ROAD_REACH = 8, NODE_REACH = 9 };
+// How far from the pointer a hit can lie: a node's hit square reaches 9 pixels
+// from its centre, a road's corridor 6.6 pixels (in x and in y) from its
+// segment (under 4.3 past an end, under 5 across). The lists already reach
+// the margins above beyond the items, so the search reaches the rest.
+enum { ROAD_REACH = 7 - ROAD_MARGIN, NODE_REACH = 9 - NODE_MARGIN };
 
 struct CELL_ENTRY {
     int cell;
@@ -90,8 +93,8 @@ static void segment_cells(int x1, int y1, int x2, int y2, int margin, std::vecto
             if (ya > yb)
                 std::swap(ya, yb);
         }
-        int r0 = std::max(cell_index(ya - margin - 1, origin_y, rows), 0);
-        int r1 = std::min(cell_index(yb + margin + 1, origin_y, rows), rows - 1);
+        int r0 = std::max(cell_index(ya - margin, origin_y, rows), 0);
+        int r1 = std::min(cell_index(yb + margin, origin_y, rows), rows - 1);
         for (int r = r0; r <= r1; r++)
             cells.push_back(r * cols + c);
     }
