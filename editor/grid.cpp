@@ -58,13 +58,15 @@ void cell_rect(int cell, int* x1, int* y1, int* x2, int* y2)
 }
 
 // Column or row of a pixel coordinate, clamped to [-1, count]: -1 and count stand for outside.
-static int cell_index(double p, int origin, int count)
+static int cell_index(std::int64_t p, int origin, int count)
 {
-    double i = std::floor((p - origin) / GRID_CELL);
-    return i < 0 ? -1 : i >= count ? count : (int)i;
+    std::int64_t d = p - origin;
+    std::int64_t i = d >= 0 ? d / GRID_CELL : -1;
+    return i >= count ? count : (int)i;
 }
 
-void box_cells(double x1, double y1, double x2, double y2, std::vector<int>& cells)
+void box_cells(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
+               std::vector<int>& cells)
 {
     int c0 = std::max(cell_index(x1, origin_x, cols), 0);
     int c1 = std::min(cell_index(x2, origin_x, cols), cols - 1);
@@ -75,26 +77,28 @@ void box_cells(double x1, double y1, double x2, double y2, std::vector<int>& cel
             cells.push_back(r * cols + c);
 }
 
-// The cells within `margin` pixels, in x and in y, of the segment.
+// The cells within `margin` pixels, in x and in y, of the segment. A segment
+// no longer than a cell takes the cells of its box, which holds those.
 static void segment_cells(int x1, int y1, int x2, int y2, int margin, std::vector<int>& cells)
 {
-    const double lo = std::min(x1, x2), hi = std::max(x1, x2);
+    const std::int64_t lo = std::min(x1, x2), hi = std::max(x1, x2);
+    const std::int64_t top = std::min(y1, y2), bottom = std::max(y1, y2);
+    if (hi - lo <= GRID_CELL || bottom - top <= GRID_CELL) {
+        box_cells(lo - margin, top - margin, hi + margin, bottom + margin, cells);
+        return;
+    }
     int c0 = std::max(cell_index(lo - margin, origin_x, cols), 0);
     int c1 = std::min(cell_index(hi + margin, origin_x, cols), cols - 1);
+    const double slope = ((double)y2 - y1) / ((double)x2 - x1);
     for (int c = c0; c <= c1; c++) {
         // The part of the segment within `margin` of this column, then its rows.
-        double left = origin_x + c * GRID_CELL;
-        double a = std::max(left - margin, lo), b = std::min(left + GRID_CELL - 1 + margin, hi);
-        double ya = std::min(y1, y2), yb = std::max(y1, y2);
-        if (x1 != x2) {
-            const double slope = ((double)y2 - y1) / ((double)x2 - x1);
-            ya = y1 + (a - x1) * slope;
-            yb = y1 + (b - x1) * slope;
-            if (ya > yb)
-                std::swap(ya, yb);
-        }
-        int r0 = std::max(cell_index(ya - margin, origin_y, rows), 0);
-        int r1 = std::min(cell_index(yb + margin, origin_y, rows), rows - 1);
+        std::int64_t left = origin_x + c * GRID_CELL;
+        std::int64_t a = std::max(left - margin, lo), b = std::min(left + GRID_CELL - 1 + margin, hi);
+        double ya = y1 + (a - x1) * slope, yb = y1 + (b - x1) * slope;
+        if (ya > yb)
+            std::swap(ya, yb);
+        int r0 = std::max(cell_index((std::int64_t)std::floor(ya) - margin, origin_y, rows), 0);
+        int r1 = std::min(cell_index((std::int64_t)std::ceil(yb) + margin, origin_y, rows), rows - 1);
         for (int r = r0; r <= r1; r++)
             cells.push_back(r * cols + c);
     }
@@ -107,7 +111,7 @@ void road_cells(const EDGE* e, std::vector<int>& cells)
 
 void node_cells(const NODE* n, std::vector<int>& cells)
 {
-    const double x = n->x, y = n->y;
+    const std::int64_t x = n->x, y = n->y;
     box_cells(x - NODE_MARGIN, y - NODE_MARGIN, x + NODE_MARGIN, y + NODE_MARGIN, cells);
 }
 

@@ -34,4 +34,5 @@ void  roads_hit(int px, int py, std::vector<int>& positions);   // every road hi
 // Append the cells an item may draw in (where the lists hold it), or that a box of pixels meets.
 void  road_cells(const EDGE* edge, std::vector<int>& cells);
 void  node_cells(const NODE* node, std::vector<int>& cells);
-void  box_cells(double x1, double y1, double x2, double y2, std::vector<int>& cells);
+void  box_cells(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
+                std::vector<int>& cells);
