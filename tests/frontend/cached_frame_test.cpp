@@ -20,15 +20,19 @@ namespace {
 
 void join(int x1, int y1, int x2, int y2) { add_edge(find_or_add_node(x1, y1), find_or_add_node(x2, y2)); }
 
-// Crossings on the left; random roads on the right, some over the bar and
-// "Load"; the oldest road runs under the status texts, and the newest has
-// names and a length whose text runs past the status field.
+// Crossings on the left; random roads and a comb on the right, some over the
+// bar and "Load"; the oldest road runs under the status texts, and the newest
+// has names and a length whose text runs past the status field.
 void build_map()
 {
     join(40, 590, 420, 592);
     std::mt19937 rng(5);
-    for (int i = 0; i < 10; i++)
+    for (int i = 0; i < 6; i++)
         join(330 + rng() % 470, rng() % 600, 330 + rng() % 470, rng() % 600);
+    for (int k = 0; k < 16; k++) {   // a comb: its ends take every pixel position mod 16
+        join(520 + 17 * k, 300 + 17 * k, 537 + 17 * k, 317 + 17 * k);
+        join(520 + 17 * k, 300 + 17 * k, 520 + 17 * k, 330 + 17 * k);
+    }
     const int xy[][4] = {{100, 100, 300, 100}, {200, 40, 200, 200}, {790, 20, 40, 590},
                          {200, 200, 600, 300}, {600, 300, 790, 20}};
     for (const auto& r : xy)
@@ -38,7 +42,7 @@ void build_map()
     edge_list->length = 123456789;
 }
 
-// On every node and at the edge of its hit square; on every road's middle and across it.
+// On every node and at the edge of its hit square; across every road's middle.
 std::vector<std::pair<int, int>> pointer_path()
 {
     std::vector<std::pair<int, int>> path{{10, 10}};
@@ -47,7 +51,7 @@ std::vector<std::pair<int, int>> pointer_path()
     for (EDGE* e = edge_list; e; e = e->next) {
         int mx = (e->from->x + e->to->x) / 2, my = (e->from->y + e->to->y) / 2;
         bool flat = std::abs(e->to->x - e->from->x) > std::abs(e->to->y - e->from->y);
-        path.insert(path.end(), {{mx, my}, {mx + (flat ? 0 : 4), my + (flat ? 4 : 0)}});
+        path.push_back({mx + (flat ? 0 : 3), my + (flat ? 3 : 0)});
     }
     return path;
 }
@@ -84,7 +88,6 @@ EDGE* road_through(int x, int y) { EDGE* e = edge_list; while (!hit_edge(e, x, y
 struct Case { const char* name; void (*act)(); bool solve; };
 
 const Case cases[] = {
-    {"plain", [] {}, false},
     {"selected road", [] { selected_edge = road_through(150, 100); }, false},
     {"current node", [] { current_node = find_or_add_node(200, 200); }, false},
     {"prompt", [] { std::strcpy(status_text, "Save as:"); selected_edge = road_through(150, 100); }, false},
@@ -93,7 +96,7 @@ const Case cases[] = {
     {"drag", [] { click(200, 200, 2); script_step(2, 200, 200, 1); script_step(2, 237, 223, 1);
                   idle(); press_key(KEY_ESC); run_edit_steps(); }, false},
     {"delete", [] { click(200, 150, 2); press_key(KEY_DEL); run_edit_steps(); }, false},
-    {"solve", [] { current_node = find_or_add_node(100, 100); solve_shortest_paths(); }, true},
+    {"solve", [] { current_node = find_or_add_node(520, 300); solve_shortest_paths(); }, true},
 };
 
 TEST(CachedFrame, EqualsTheFullRedraw)
