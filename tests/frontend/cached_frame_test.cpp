@@ -19,8 +19,8 @@ void draw_frame(bool solve) { try { solve ? draw_solve_view() : draw_edit_view()
 EDGE* road_through(int x, int y) { EDGE* e = edge_list; while (!hit_edge(e, x, y)) e = e->next; return e; }
 
 // The oldest road, drawn last, runs under the status texts; then a comb whose
-// ends take every position mod 16, crossings, a node on "Load", and the newest
-// road, whose text runs past the status field.
+// ends take every position mod 16, a steep road, crossings, a node on "Load",
+// and the newest road, whose text runs past the status field.
 void build_map()
 {
     join(40, 590, 420, 592);
@@ -28,7 +28,7 @@ void build_map()
         join(520 + 17 * k, 300 + 17 * k, 537 + 17 * k, 317 + 17 * k);
         join(520 + 17 * k, 300 + 17 * k, 520 + 17 * k, 330 + 17 * k);
     }
-    join(100, 100, 300, 100); join(200, 40, 200, 200); join(790, 20, 40, 590);
+    join(520, 300, 480, 590); join(100, 100, 300, 100); join(200, 40, 200, 200); join(790, 20, 40, 590);
     join(200, 200, 600, 300); join(600, 300, 790, 20);
     std::strcpy(edge_list->from->name, "Bratislava-East");
     std::strcpy(edge_list->to->name, "Banska Bystrica");
