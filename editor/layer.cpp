@@ -152,25 +152,33 @@ static void edge_text(const EDGE* e, char* text, int size)
     std::snprintf(text, size, "%s - %s: %d", e->from->name, e->to->name, e->length);
 }
 
-// The editing screen's changes; 1 when the selection lies off the grid.
-static int plan_edit()
+// The editing screen's hovered road and node, and their texts.
+static void plan_edit_hover(bool texts)
 {
-    const bool nothing_selected = !selected_edge && !current_node;
-    const bool line_free = frame.line_free = status_text[0] == '\0';
     char text[96];
-    if (!line_free) {
-        std::snprintf(text, sizeof text, "%s %s", status_text, file_name);
-        mark_text(text);
-    }
     const int road = current_sprite != cursor_hover ? first_road_hit(mouse_x, mouse_y) : -1;
     if (road >= 0) {
         frame.blue_road = road_at(road);
         road_cells(frame.blue_road, dirty);
         edge_text(frame.blue_road, text, sizeof text);
-        if (nothing_selected && line_free)
+        if (texts)
             add_text(frame.road_texts, road, text);
     }
-    if (selected_edge && line_free) {
+    const int node = first_node_hit(mouse_x, mouse_y);
+    if (node >= 0) {
+        frame.blue_node = node_at(node);
+        node_cells(frame.blue_node, dirty);
+        if (texts)
+            add_text(frame.node_texts, node, frame.blue_node->name);
+    }
+}
+
+// The selected road or current node in cyan, with its text; 1 when it lies
+// off the grid, where its place in the list cannot be found.
+static int plan_edit_selection()
+{
+    char text[96];
+    if (selected_edge) {
         const int at = road_position(selected_edge);
         if (at < 0)
             return 1;
@@ -179,14 +187,7 @@ static int plan_edit()
         edge_text(selected_edge, text, sizeof text);
         add_text(frame.road_texts, at, text);
     }
-    const int node = first_node_hit(mouse_x, mouse_y);
-    if (node >= 0) {
-        frame.blue_node = node_at(node);
-        node_cells(frame.blue_node, dirty);
-        if (nothing_selected && line_free)
-            add_text(frame.node_texts, node, frame.blue_node->name);
-    }
-    if (current_node && line_free) {
+    if (current_node) {
         const int at = node_position(current_node);
         if (at < 0)
             return 1;
@@ -196,6 +197,19 @@ static int plan_edit()
         add_text(frame.node_texts, at, current_node->name);
     }
     return 0;
+}
+
+// The editing screen's changes. A prompt hides the hover texts and the selection.
+static int plan_edit()
+{
+    frame.line_free = status_text[0] == '\0';
+    if (!frame.line_free) {
+        char text[96];
+        std::snprintf(text, sizeof text, "%s %s", status_text, file_name);
+        mark_text(text);
+    }
+    plan_edit_hover(frame.line_free && !selected_edge && !current_node);
+    return frame.line_free ? plan_edit_selection() : 0;
 }
 
 // The solve screen's changes: every road under the pointer prints its text.
