@@ -63,7 +63,7 @@ const Case cases[] = {
     {"prompt, no background", [] { std::strcpy(status_text, "Save as:"); toggle_background();
                                    selected_edge = road_through(150, 100); }, false},
     {"split, current node", [] { click(150, 101); press_key(KEY_ESC); run_edit_steps();
-                                 current_node = node_list; }, false},
+                                 current_node = find_or_add_node(40, 590); }, false},
     {"drag", [] { click(200, 200, 2); script_step(2, 200, 200, 1); script_step(2, 237, 223, 1);
                   idle(); press_key(KEY_ESC); run_edit_steps(); }, false},
     {"delete", [] { click(200, 150, 2); press_key(KEY_DEL); run_edit_steps(); }, false},
