@@ -22,6 +22,7 @@ BITMAP* shown_background = nullptr;
 BITMAP* current_sprite = nullptr;
 char status_text[12] = "";
 char file_name[32] = "novamapa.txt";
+bool full_redraw = false;
 
 // Leaves text mode and shows a start-up failure in the library's message box.
 static int fail_start(const char* message)

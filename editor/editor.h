@@ -24,3 +24,4 @@ extern BITMAP* shown_background;  // background_image, or null while K hides it
 extern BITMAP* current_sprite;    // image drawn at the pointer; doubles as the hover marker
 extern char status_text[12];      // prompt or message; empty leaves the line to hover texts
 extern char file_name[32];        // map file name offered by load and save
+extern bool full_redraw;          // frames drawn from the lists, not the cached layer; tests compare the two

@@ -7,6 +7,7 @@
 
 #include "app.h"
 #include "editor.h"
+#include "layer.h"
 #include "network/network.h"
 #include "network/solver.h"
 #include "view.h"
@@ -106,14 +107,22 @@ static void draw_solve_nodes()
     }
 }
 
-void draw_solve_view()
+void draw_solve_underlay()
 {
-    // status_text is empty here: every editing command clears it on return.
     draw_status_bar();
     print_label(360, "Ries");
     print_label(414, "????");
-    draw_solve_roads();
-    set_sprite(cursor_normal);
-    draw_solve_nodes();
+}
+
+void draw_solve_view()
+{
+    // status_text is empty here: every editing command clears it on return.
+    // In full from the lists when asked, or until the layer of a new tree is built.
+    if (full_redraw || draw_cached_frame(LAYER_SOLVE) != 0) {
+        draw_solve_underlay();
+        draw_solve_roads();
+        set_sprite(cursor_normal);
+        draw_solve_nodes();
+    }
     present_frame();
 }

@@ -8,6 +8,7 @@
 
 #include "editor.h"
 #include "input.h"
+#include "layer.h"
 #include "network/network.h"
 
 int color_white()      { return makecol(255, 255, 255); }
@@ -103,16 +104,24 @@ static void draw_edit_nodes(bool line_free)
     }
 }
 
-void draw_edit_view()
+void draw_edit_underlay(bool line_free)
 {
-    const bool line_free = status_text[0] == '\0';
     draw_status_bar();
     if (!line_free)
         print_status("%s %s", status_text, file_name);
     print_label(360, "Load");
     print_label(414, "Save");
-    draw_edit_roads(line_free);
-    set_sprite(cursor_normal);
-    draw_edit_nodes(line_free);
+}
+
+void draw_edit_view()
+{
+    const bool line_free = status_text[0] == '\0';
+    // In full from the lists when asked, or while the map moves under a drag.
+    if (full_redraw || draw_cached_frame(LAYER_EDIT) != 0) {
+        draw_edit_underlay(line_free);
+        draw_edit_roads(line_free);
+        set_sprite(cursor_normal);
+        draw_edit_nodes(line_free);
+    }
     present_frame();
 }

@@ -7,6 +7,7 @@
 void draw_status_bar();                     // background and the bottom bar into back_buffer
 void present_frame();                       // pointer image, copy to screen, then poll_input
 void draw_edit_view();                      // one whole editing-screen frame; never changes the map
+void draw_edit_underlay(bool line_free);    // bar, prompt unless line_free, labels: under the map
 void set_sprite(BITMAP* sprite);            // makes `sprite` the pointer image (and the library's)
 void print_status(const char* format, ...)  // black on white at the status line position
     __attribute__((format(printf, 1, 2)));

@@ -1,0 +1,92 @@
+// Frames composed from the cached layer against the same frames drawn in full,
+// pixel for pixel, while hovering, selecting, prompting, after edits and in solve mode.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "editor/app.h"
+#include "editor/editor.h"
+#include "editor/solve_mode.h"
+#include "editor/view.h"
+#include "frontend/script.h"
+#include "network/network.h"
+#include "network/solver.h"
+
+namespace {
+
+void join(int x1, int y1, int x2, int y2) { add_edge(find_or_add_node(x1, y1), find_or_add_node(x2, y2)); }
+void draw_frame(bool solve) { try { solve ? draw_solve_view() : draw_edit_view(); } catch (ScriptEnded&) {} }
+EDGE* road_through(int x, int y) { EDGE* e = edge_list; while (!hit_edge(e, x, y)) e = e->next; return e; }
+
+// The oldest road, drawn last, runs under the status texts; then a comb whose
+// ends take every position mod 16, a steep road, crossings, a node on "Load",
+// and the newest road, whose text runs past the status field.
+void build_map()
+{
+    join(40, 590, 420, 592);
+    for (int k = 0; k < 16; k++) {
+        join(520 + 17 * k, 300 + 17 * k, 537 + 17 * k, 317 + 17 * k);
+        join(520 + 17 * k, 300 + 17 * k, 520 + 17 * k, 330 + 17 * k);
+    }
+    join(520, 300, 480, 590); join(100, 100, 300, 100); join(200, 40, 200, 200); join(790, 20, 40, 590);
+    join(200, 200, 600, 300); join(600, 300, 790, 20);
+    std::strcpy(edge_list->from->name, "Bratislava-East");
+    std::strcpy(edge_list->to->name, "Banska Bystrica");
+    edge_list->length = 123456789;
+}
+
+// Rows that differ between the next frame at (x, y) drawn through the layer
+// and drawn in full, into a bitmap of its own, from the same sprite.
+int differing_rows(int x, int y, bool solve)
+{
+    static BITMAP* full = create_bitmap(800, 600);
+    BITMAP* sprite = current_sprite;
+    mouse_x = x;
+    mouse_y = y;
+    draw_frame(solve);
+    std::swap(back_buffer, full);
+    set_sprite(sprite);
+    full_redraw = true;
+    draw_frame(solve);
+    full_redraw = false;
+    std::swap(back_buffer, full);
+    int rows = 0;
+    for (int py = 0; py < 600; py++)
+        rows += std::memcmp(full->line[py], back_buffer->line[py], 800 * 2) != 0;
+    return rows;
+}
+
+struct Case { const char* name; void (*act)(); bool solve; };
+
+const Case cases[] = {
+    {"selected road", [] { selected_edge = road_through(150, 100); }, false},
+    {"prompt, no background", [] { std::strcpy(status_text, "Save as:"); toggle_background();
+                                   selected_edge = road_through(150, 100); }, false},
+    {"split, current node", [] { click(150, 101); press_key(KEY_ESC); run_edit_steps();
+                                 current_node = find_or_add_node(40, 590); }, false},
+    {"drag", [] { click(200, 200, 2); script_step(2, 200, 200, 1); script_step(2, 237, 223, 1);
+                  idle(); press_key(KEY_ESC); run_edit_steps(); }, false},
+    {"delete", [] { click(200, 150, 2); press_key(KEY_DEL); run_edit_steps(); }, false},
+    {"solve", [] { current_node = find_or_add_node(520, 300); solve_shortest_paths(); }, true},
+};
+
+TEST(CachedFrame, EqualsTheFullRedraw)
+{
+    for (const Case& c : cases) {
+        frontend_setup();
+        build_map();
+        for (int i = 0; i < 2; i++)
+            draw_frame(c.solve);   // a layer of the map as it was before the case acts
+        c.act();
+        // On every node and at the corner of its hit square, then beside every road's middle.
+        for (NODE* n = node_list; n; n = n->next)
+            for (int d : {0, 9})
+                EXPECT_EQ(differing_rows(n->x - d, n->y - d, c.solve), 0) << c.name << " near " << n->x << "," << n->y;
+        for (EDGE* e = edge_list; e; e = e->next) {
+            int x = (e->from->x + e->to->x) / 2 + 3, y = (e->from->y + e->to->y) / 2 + 3;
+            EXPECT_EQ(differing_rows(x, y, c.solve), 0) << c.name << " at " << x << "," << y;
+        }
+    }
+}
+
+}  // namespace
