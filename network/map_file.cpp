@@ -1,10 +1,11 @@
-// The map file. The reader takes the whole file into memory and checks all
-// of it before it lets go of the map in memory; the writer formats into one
+// The map file. The reader takes the whole file into memory and reads all of
+// it into new records before it lets go of the map in memory; the writer formats into one
 // buffer and puts the file in place with a rename, so a failed save leaves
 // the old file as it was.
 #include "map_file.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,19 +36,39 @@ static bool is_space(char c)
     return c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
-// One decimal int after any white space. 1 when there is none, when it needs
-// more than 32 bits, or when `whole` and other characters are glued to it.
-static int read_int(SCANNER* s, int* value, bool whole)
+// One decimal int after any white space, as fscanf's %d reads it: an
+// optional sign, then digits. 1 when there is none, when it needs more than
+// 32 bits, or when `whole` and other characters are glued to it. Written out
+// rather than through from_chars: this loop is most of the load's time.
+static inline int read_int(SCANNER* s, int* value, bool whole)
 {
     const char* p = s->p;
-    while (p < s->end && is_space(*p))
+    const char* end = s->end;
+    while (p < end && is_space(*p))
         p++;
-    if (p < s->end && *p == '+' && ++p < s->end && *p == '-')
-        return 1;   // %d takes an explicit plus, and other tools may write one
-    std::from_chars_result r = std::from_chars(p, s->end, *value);
-    if (r.ec != std::errc() || (whole && r.ptr < s->end && !is_space(*r.ptr)))
+    bool negative = false;
+    if (p < end && *p == '+') {
+        if (++p < end && *p == '-')
+            return 1;   // %d takes an explicit plus, and other tools may write one
+    } else if (p < end && *p == '-') {
+        negative = true;
+        p++;
+    }
+    const char* digits = p;
+    while (p < end && *p == '0')
+        p++;
+    const char* significant = p;
+    std::uint64_t v = 0;
+    while (p < end && (unsigned)(*p - '0') < 10 && p - significant < 11)
+        v = v * 10 + (unsigned)(*p++ - '0');
+    if (p == digits || (p < end && (unsigned)(*p - '0') < 10))
+        return 1;   // no digit, or more than eleven significant ones
+    if (v > (negative ? UINT64_C(2147483648) : UINT64_C(2147483647)))
         return 1;
-    s->p = r.ptr;
+    if (whole && p < end && !is_space(*p))
+        return 1;
+    *value = (int)(negative ? -(std::int64_t)v : (std::int64_t)v);
+    s->p = p;
     return 0;
 }
 
@@ -56,151 +77,204 @@ static int read_count(SCANNER* s, int* value)
     return read_int(s, value, true) || *value < 0;
 }
 
-// The rest of the current line, without its line end, and moves past it.
-static void take_line(SCANNER* s, const char** start, const char** stop)
+// Moves past the rest of the current line and its line end.
+static void skip_line(SCANNER* s)
 {
+    if (s->p < s->end && *s->p == '\n') {
+        s->p++;
+        return;
+    }
     const char* nl = (const char*)std::memchr(s->p, '\n', s->end - s->p);
-    *start = s->p;
-    *stop = nl ? nl : s->end;
     s->p = nl ? nl + 1 : s->end;
 }
 
-// The file's content, checked, before any record exists.
-struct MAP_TEXT {
-    std::vector<int> positions;   // x, y of each node record in file order
-    std::vector<char> names;      // 16 bytes per node record, zero-terminated
-    std::vector<int> roads;       // from index, to index, length of each road line
+// A name line into a zeroed 16-byte field. It keeps its first 15 characters
+// up to any zero byte, without the carriage returns at its end: one is a
+// foreign line end, and a name ending in one would not read back as written.
+static void read_name(SCANNER* s, char* name)
+{
+    const char* p = s->p;
+    const char* stop = p + std::min<std::ptrdiff_t>(s->end - p, NAME_CHARS);
+    std::size_t len = 0;
+    while (p < stop && *p != '\n' && *p != '\0')
+        name[len++] = *p++;
+    while (len > 0 && name[len - 1] == '\r')
+        name[--len] = '\0';
+    s->p = p;
+    skip_line(s);
+}
+
+// A position line, anything after y on it skipped, and the name line after
+// it, into a record linked to the one before it in the file.
+static int read_node(SCANNER* s, NODE* node, NODE* before)
+{
+    if (read_int(s, &node->x, true) || read_int(s, &node->y, false))
+        return 1;
+    skip_line(s);
+    std::memset(node->name, 0, sizeof node->name);
+    read_name(s, node->name);
+    node->label = -1;
+    node->next = before;
+    node->index = 0;
+    return 0;
+}
+
+static int read_road(SCANNER* s, EDGE* edge, EDGE* before, NODE* nodes, int node_count)
+{
+    int from, to;
+    if (read_int(s, &from, true) || read_int(s, &to, true) || read_int(s, &edge->length, true))
+        return 1;
+    if (from < 0 || from >= node_count || to < 0 || to >= node_count || edge->length < 0)
+        return 1;
+    edge->from = nodes + from;
+    edge->to = nodes + to;
+    edge->next = before;
+    edge->state = STATE_UNSEEN;
+    edge->distance = -1;
+    return 0;
+}
+
+// The records of a checked file, in one block per list, each record linked
+// to the one before it in the file: the last record is the list's head.
+struct MAP_BLOCKS {
+    NODE* nodes;
+    int node_count;
+    EDGE* edges;
+    int edge_count;
 };
 
-// A position line and the name line after it. Anything after y on the
-// position line is skipped. A name keeps its first 15 characters up to any
-// zero byte, without the carriage returns at its end: one is a foreign line
-// end, and a name ending in one would not read back as written.
-static int read_node(SCANNER* s, int* position, char* name)
+// Reads and checks the whole text into new blocks; on failure none are left.
+// Nothing is allocated for a count that the rest of the file cannot hold: a
+// node record takes at least three bytes and a road line five.
+static int parse_map(SCANNER* s, MAP_BLOCKS* map)
 {
-    if (read_int(s, &position[0], true) || read_int(s, &position[1], false))
-        return 1;
-    const char *start, *stop;
-    take_line(s, &start, &stop);
-    take_line(s, &start, &stop);
-    std::size_t len = strnlen(start, std::min<std::size_t>(stop - start, NAME_CHARS));
-    while (len > 0 && start[len - 1] == '\r')
-        len--;
-    std::memcpy(name, start, len);
-    name[len] = '\0';
-    return 0;
-}
-
-static int read_road(SCANNER* s, int* road, int node_count)
-{
-    if (read_int(s, &road[0], true) || read_int(s, &road[1], true) ||
-        read_int(s, &road[2], true))
-        return 1;
-    return road[0] < 0 || road[0] >= node_count || road[1] < 0 || road[1] >= node_count ||
-           road[2] < 0;
-}
-
-// Reads and checks the whole text into *text. Nothing is allocated for a
-// count that the rest of the file cannot hold: a node record takes at least
-// three bytes and a road line five.
-static int parse_map(SCANNER* s, MAP_TEXT* text)
-{
-    int magic, node_count, road_count;
+    int magic, n, m;
     if (read_int(s, &magic, true) || magic != MAP_MAGIC)
         return 1;
-    if (read_count(s, &node_count) || read_count(s, &road_count))
+    if (read_count(s, &n) || read_count(s, &m))
         return 1;
-    if (3 * (std::int64_t)node_count + 5 * (std::int64_t)road_count > s->end - s->p)
+    if (3 * (std::int64_t)n + 5 * (std::int64_t)m > s->end - s->p)
         return 1;
-    text->positions.resize(2 * (std::size_t)node_count);
-    text->names.resize(16 * (std::size_t)node_count);
-    text->roads.resize(3 * (std::size_t)road_count);
-    for (int k = 0; k < node_count; k++)
-        if (read_node(s, &text->positions[2 * k], &text->names[16 * (std::size_t)k]))
-            return 1;
-    for (int k = 0; k < road_count; k++)
-        if (read_road(s, &text->roads[3 * (std::size_t)k], node_count))
-            return 1;
+    *map = MAP_BLOCKS{new_node_block((std::size_t)n), n, new_edge_block((std::size_t)m), m};
+    bool ok = (n == 0 || map->nodes) && (m == 0 || map->edges);
+    for (int k = 0; ok && k < n; k++)
+        ok = read_node(s, &map->nodes[k], k ? &map->nodes[k - 1] : nullptr) == 0;
+    for (int k = 0; ok && k < m; k++)
+        ok = read_road(s, &map->edges[k], k ? &map->edges[k - 1] : nullptr, map->nodes, n) == 0;
+    if (!ok) {
+        free_block(map->nodes);
+        free_block(map->edges);
+        return 1;
+    }
     return 0;
 }
 
-// Replaces the map with the records of a checked text, each list running
-// from the file's last record to its first.
-static void build_map(const MAP_TEXT& text)
+// Replaces the map with the records of a checked file.
+static void adopt_map(const MAP_BLOCKS& map)
 {
     clear_map();
-    std::size_t node_count = text.positions.size() / 2;
-    std::vector<NODE*> table(node_count);
-    for (std::size_t k = 0; k < node_count; k++) {
-        NODE* node = new_node(text.positions[2 * k], text.positions[2 * k + 1], &text.names[16 * k]);
-        node->next = node_list;
-        node_list = node;
-        table[k] = node;
-    }
-    // Road ends are table slots anywhere in the table: ask for them early,
-    // or every road waits for two cache misses.
-    const int* road = text.roads.data();
-    const int* last = road + text.roads.size();
-    const int AHEAD = 3 * 16;
-    for (; road < last; road += 3) {
-        if (last - road > AHEAD) {
-            __builtin_prefetch(&table[road[AHEAD]]);
-            __builtin_prefetch(&table[road[AHEAD + 1]]);
-        }
-        EDGE* edge = new_edge(table[road[0]], table[road[1]], road[2]);
-        edge->next = edge_list;
-        edge_list = edge;
-    }
+    keep_blocks(map.nodes, (std::size_t)map.node_count, map.edges, (std::size_t)map.edge_count);
+    node_list = map.node_count ? &map.nodes[map.node_count - 1] : nullptr;
+    edge_list = map.edge_count ? &map.edges[map.edge_count - 1] : nullptr;
     map_version++;
 }
 
-// The whole of a regular file. Anything else (a folder, a pipe, a device)
-// is no map file; O_NONBLOCK keeps a named pipe from hanging the editor.
-static int read_file(const char* name, std::unique_ptr<char[]>* data, std::size_t* size)
+// True when `head`, the first bytes of a file, already show that it does
+// not begin with the magic number. A number cut off by the end of `head`
+// only passes while it can still grow into the magic number.
+static bool wrong_magic(const char* head, std::size_t got, bool whole_file)
 {
-    int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return 1;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return 1;
+    SCANNER s{head, head + got};
+    const char* p = head;
+    while (p < s.end && is_space(*p))
+        p++;
+    const char* token = p;
+    while (p < s.end && !is_space(*p))
+        p++;
+    if (p == s.end && !whole_file) {
+        if (token < p && *token == '+')
+            token++;
+        while (token < p && *token == '0')
+            token++;
+        return p - token > 4 || std::memcmp(token, "9992", p - token) != 0;
     }
-    std::size_t want = (std::size_t)st.st_size, got = 0;
-    data->reset(new (std::nothrow) char[want + 1]);
-    if (!*data) {
-        close(fd);
-        return 1;
-    }
-    while (got < want) {
-        ssize_t n = read(fd, data->get() + got, want - got);
+    int magic;
+    return read_int(&s, &magic, true) || magic != MAP_MAGIC;
+}
+
+static int read_fully(int fd, char* data, std::size_t want, std::size_t* got)
+{
+    while (*got < want) {
+        ssize_t n = read(fd, data + *got, want - *got);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0) {
-            close(fd);
+        if (n < 0)
             return 1;
-        }
         if (n == 0)
             break;   // shrank while we read: take what is there
-        got += (std::size_t)n;
+        *got += (std::size_t)n;
     }
-    close(fd);
+    return 0;
+}
+
+// The whole of a regular file that begins with the magic number; any other
+// file is refused after its first few bytes. Anything but a regular file (a
+// folder, a pipe, a device) is no map file; O_NONBLOCK keeps a named pipe
+// from hanging the editor.
+// The file's bytes lie on huge pages where the system offers them: a large
+// file then faults in and is handed back in far fewer pages.
+static const std::align_val_t TEXT_ALIGN{1 << 21};
+struct FREE_TEXT {
+    void operator()(char* text) const { ::operator delete(text, TEXT_ALIGN); }
+};
+using TEXT = std::unique_ptr<char, FREE_TEXT>;
+
+static char* new_text(std::size_t bytes)
+{
+    char* text = (char*)::operator new(bytes, TEXT_ALIGN, std::nothrow);
+    if (text && bytes >= (1 << 21))
+        madvise(text, bytes, MADV_HUGEPAGE);
+    return text;
+}
+
+static int read_file(int fd, TEXT* data, std::size_t* size)
+{
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return 1;
+    enum { HEAD = 64 };
+    char head[HEAD];
+    std::size_t got = 0;
+    if (read_fully(fd, head, HEAD, &got) != 0 || wrong_magic(head, got, got < HEAD))
+        return 1;
+    std::size_t want = std::max((std::size_t)st.st_size, got);
+    data->reset(new_text(want + 1));
+    if (!*data)
+        return 1;
+    std::memcpy(data->get(), head, got);
+    if (got == HEAD && read_fully(fd, data->get(), want, &got) != 0)
+        return 1;
     *size = got;
     return 0;
 }
 
 int load_map(const char* name)
 {
-    std::unique_ptr<char[]> data;
+    int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return 1;
+    TEXT data;
     std::size_t size = 0;
-    if (read_file(name, &data, &size) != 0)
+    int failed = read_file(fd, &data, &size);
+    close(fd);
+    if (failed)
         return 1;
     SCANNER s{data.get(), data.get() + size};
-    MAP_TEXT text;
-    if (parse_map(&s, &text) != 0)
+    MAP_BLOCKS map;
+    if (parse_map(&s, &map) != 0)
         return 1;
     data.reset();
-    build_map(text);
+    adopt_map(map);
     return 0;
 }
 

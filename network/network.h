@@ -3,6 +3,7 @@
 // Nothing here knows about screens or input.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct NODE {
@@ -47,3 +48,10 @@ NODE* new_node(int x, int y, const char* name);   // label -1, not linked into n
 EDGE* new_edge(NODE* from, NODE* to, int length); // state 0, distance -1, not linked
 void  free_node(NODE* node);                      // releases an unlinked record
 void  free_edge(EDGE* edge);                      // releases an unlinked record
+
+// Whole blocks for the file reader, filled before the old map is dropped.
+NODE* new_node_block(std::size_t count);   // count unset records, null when 0 or out of memory
+EDGE* new_edge_block(std::size_t count);   // the same for roads
+void  free_block(void* block);             // releases a block the map was never given
+void  keep_blocks(NODE* nodes, std::size_t node_count, EDGE* edges, std::size_t edge_count);
+                                           // after clear_map: the map owns both blocks
