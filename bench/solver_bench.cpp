@@ -6,6 +6,7 @@
 #include <boost/graph/adjacency_list.hpp>
 #include <boost/graph/dijkstra_shortest_paths.hpp>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -65,6 +66,9 @@ static Graph to_graph(const std::vector<NODE*>& grid)
     return g;
 }
 
+// Best of interleaved rounds: the machine is shared, and noise only slows.
+static double fastest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+
 static void bgl_solve(const Graph& g, int start, std::vector<std::int64_t>& dist,
                       std::vector<Graph::vertex_descriptor>& parent)
 {
@@ -100,7 +104,7 @@ static void BM_ours_250k(benchmark::State& state)
         solve_shortest_paths();
     state.counters["roads"] = 560000;
 }
-BENCHMARK(BM_ours_250k)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ours_250k)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", fastest);
 
 static void BM_bgl_250k(benchmark::State& state)
 {
@@ -112,7 +116,7 @@ static void BM_bgl_250k(benchmark::State& state)
     for (auto _ : state)
         bgl_solve(g, start, dist, parent);
 }
-BENCHMARK(BM_bgl_250k)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_bgl_250k)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", fastest);
 
 static void BM_ours_10k(benchmark::State& state)
 {
