@@ -22,10 +22,13 @@ struct SLOT {
 // What the search knows of a node. Until the node is settled, `total` and
 // `edge` are its best offer so far (edge -1: none); once it is settled, its
 // distance and the tree road into it. `order` counts settlements, -1 before.
+// Its slots lie in slots[first .. last-1], at hand when the node is reached.
 struct REACH {
     std::int64_t total;
     int edge;
     int order;
+    int first;
+    int last;
 };
 
 // A candidate road into a node not yet settled; the smallest (total, edge) wins.
@@ -44,7 +47,7 @@ template <typename T> struct SCRATCH {
 };
 
 static SCRATCH<int> ends;         // two node positions per road; -1 when never travelled
-static SCRATCH<int> first_slot;   // node i's slots: first_slot[i] .. first_slot[i+1]-1
+static SCRATCH<int> first_slot;   // while the slots are built: where node i's run ends
 static SCRATCH<SLOT> slots;
 static SCRATCH<REACH> reach;      // per node
 static std::vector<ENTRY> heap;   // 4-ary min-heap by `before`
@@ -174,7 +177,7 @@ static void build_adjacency(int node_count, int edge_count)
     }
     REACH* r = room_for(&reach, (std::size_t)node_count);
     for (int i = 0; i < node_count; i++)
-        r[i] = REACH{0, -1, -1};
+        r[i] = REACH{0, -1, -1, first[i], first[i + 1]};
     heap.clear();
 }
 
@@ -185,10 +188,9 @@ static void settle(int v, int order)
 {
     REACH* r = reach.items.get();
     const SLOT* slot = slots.items.get();
-    const int* first = first_slot.items.get();
     r[v].order = order;
     const std::int64_t base = r[v].total;
-    for (int s = first[v]; s < first[v + 1]; s++) {
+    for (int s = r[v].first; s < r[v].last; s++) {
         REACH& far = r[slot[s].other];
         if (far.order >= 0)
             continue;
@@ -206,16 +208,18 @@ static void settle(int v, int order)
 static void search(int start)
 {
     REACH* r = reach.items.get();
-    const int* first = first_slot.items.get();
+    const SLOT* slot = slots.items.get();
     int order = 0;
     settle(start, order++);
     while (!heap.empty()) {
         ENTRY top = heap_pop();
         if (r[top.node].order >= 0)
             continue;   // settled meanwhile through a better road
+        // The likely next node's roads, while this one is settled.
         if (!heap.empty()) {
-            __builtin_prefetch(&first[heap[0].node]);
-            __builtin_prefetch(&r[heap[0].node]);
+            const REACH& next = r[heap[0].node];
+            __builtin_prefetch(&slot[next.first]);
+            __builtin_prefetch(&slot[next.last - 1]);
         }
         settle(top.node, order++);
     }
