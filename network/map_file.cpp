@@ -36,10 +36,21 @@ static bool is_space(char c)
     return c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
+// The value of the digits p[0 .. len-1], len from 1 to 7, from the eight
+// bytes at p: two, then four, then eight digits at a time.
+static inline std::uint64_t short_number(std::uint64_t digits, int len)
+{
+    std::uint64_t t = digits << (8 * (8 - len));   // the digits high, leading zeros low
+    t = ((t & 0x0F0F0F0F0F0F0F0F) * 2561) >> 8;
+    t = ((t & 0x00FF00FF00FF00FF) * 6553601) >> 16;
+    return ((t & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
+}
+
 // One decimal int after any white space, as fscanf's %d reads it: an
 // optional sign, then digits. 1 when there is none, when it needs more than
-// 32 bits, or when `whole` and other characters are glued to it. Written out
-// rather than through from_chars: this loop is most of the load's time.
+// 32 bits, or when `whole` and other characters are glued to it. Numbers
+// under eight digits are read eight bytes at a time, which needs eight
+// readable bytes past the scanner's end: this is most of the load's time.
 static inline int read_int(SCANNER* s, int* value, bool whole)
 {
     const char* p = s->p;
@@ -54,17 +65,28 @@ static inline int read_int(SCANNER* s, int* value, bool whole)
         negative = true;
         p++;
     }
-    const char* digits = p;
-    while (p < end && *p == '0')
-        p++;
-    const char* significant = p;
+    std::uint64_t bytes;
+    std::memcpy(&bytes, p, 8);
+    std::uint64_t digits = bytes ^ 0x3030303030303030;   // a digit's byte is now 0..9
+    std::uint64_t others = ((digits + 0x7676767676767676) | digits) & 0x8080808080808080;
+    int len = others ? (std::min<int>((int)(end - p), __builtin_ctzll(others) / 8)) : 8;
     std::uint64_t v = 0;
-    while (p < end && (unsigned)(*p - '0') < 10 && p - significant < 11)
-        v = v * 10 + (unsigned)(*p++ - '0');
-    if (p == digits || (p < end && (unsigned)(*p - '0') < 10))
-        return 1;   // no digit, or more than eleven significant ones
-    if (v > (negative ? UINT64_C(2147483648) : UINT64_C(2147483647)))
+    if (len == 0) {
         return 1;
+    } else if (len < 8) {
+        v = short_number(digits, len);
+        p += len;
+    } else {
+        while (p < end && *p == '0')
+            p++;
+        const char* significant = p;
+        while (p < end && (unsigned)(*p - '0') < 10 && p - significant < 11)
+            v = v * 10 + (unsigned)(*p++ - '0');
+        if (p < end && (unsigned)(*p - '0') < 10)
+            return 1;   // more than eleven significant digits
+        if (v > (negative ? UINT64_C(2147483648) : UINT64_C(2147483647)))
+            return 1;
+    }
     if (whole && p < end && !is_space(*p))
         return 1;
     *value = (int)(negative ? -(std::int64_t)v : (std::int64_t)v);
@@ -217,12 +239,10 @@ static int read_fully(int fd, char* data, std::size_t want, std::size_t* got)
     return 0;
 }
 
-// The whole of a regular file that begins with the magic number; any other
-// file is refused after its first few bytes. Anything but a regular file (a
-// folder, a pipe, a device) is no map file; O_NONBLOCK keeps a named pipe
-// from hanging the editor.
 // The file's bytes lie on huge pages where the system offers them: a large
-// file then faults in and is handed back in far fewer pages.
+// file then faults in and is handed back in far fewer pages. PAD zero bytes
+// follow the text, for read_int.
+enum { PAD = 8 };
 static const std::align_val_t TEXT_ALIGN{1 << 21};
 struct FREE_TEXT {
     void operator()(char* text) const { ::operator delete(text, TEXT_ALIGN); }
@@ -237,23 +257,28 @@ static char* new_text(std::size_t bytes)
     return text;
 }
 
+// The whole of a regular file that begins with the magic number; any other
+// file is refused after its first few bytes. Anything but a regular file (a
+// folder, a pipe, a device) is no map file; O_NONBLOCK keeps a named pipe
+// from hanging the editor.
 static int read_file(int fd, TEXT* data, std::size_t* size)
 {
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         return 1;
     enum { HEAD = 64 };
-    char head[HEAD];
+    char head[HEAD + PAD] = {};
     std::size_t got = 0;
     if (read_fully(fd, head, HEAD, &got) != 0 || wrong_magic(head, got, got < HEAD))
         return 1;
     std::size_t want = std::max((std::size_t)st.st_size, got);
-    data->reset(new_text(want + 1));
+    data->reset(new_text(want + PAD));
     if (!*data)
         return 1;
     std::memcpy(data->get(), head, got);
     if (got == HEAD && read_fully(fd, data->get(), want, &got) != 0)
         return 1;
+    std::memset(data->get() + got, 0, PAD);
     *size = got;
     return 0;
 }
@@ -285,63 +310,114 @@ int load_map(const char* name)
 enum { NUMBER_ROOM = 12, NODE_ROOM = 2 * NUMBER_ROOM + NAME_CHARS + 1,
        EDGE_ROOM = 3 * NUMBER_ROOM, SLACK = 96 };
 
-static inline char* put_int(char* p, std::int64_t value, char after)
+// Decimal digits two at a time from a table, inlined into the writer's
+// loops: formatting is most of the save's time.
+static const char DIGIT_PAIRS[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+static inline __attribute__((always_inline)) char* put_int(char* p, int value, char after)
 {
-    p = std::to_chars(p, p + 20, value).ptr;
-    *p++ = after;
-    return p;
+    unsigned v = (unsigned)value;
+    if (value < 0) {
+        *p++ = '-';
+        v = 0u - v;
+    }
+    int len = 1;
+    for (unsigned t = v; t >= 10; t /= 10)
+        len++;
+    char* q = p + len;
+    while (v >= 100) {
+        q -= 2;
+        std::memcpy(q, DIGIT_PAIRS + 2 * (v % 100), 2);
+        v /= 100;
+    }
+    if (v >= 10)
+        std::memcpy(q - 2, DIGIT_PAIRS + 2 * v, 2);
+    else
+        q[-1] = (char)('0' + v);
+    p[len] = after;
+    return p + len + 1;
 }
 
+// A name field is 16 bytes and the room for it as much: copy it whole,
+// keep what comes before its end.
 static char* put_nodes(char* p)
 {
     for (NODE* n = node_list; n; n = n->next) {
         p = put_int(p, n->x, ' ');
         p = put_int(p, n->y, '\n');
-        std::size_t len = strnlen(n->name, NAME_CHARS);
-        std::memcpy(p, n->name, len);
-        p += len;
+        std::memcpy(p, n->name, sizeof n->name);
+        p += strnlen(n->name, NAME_CHARS);
         *p++ = '\n';
     }
     return p;
 }
 
-// The ends' labels lie scattered over the node records. Gathering them in a
-// loop this short lets their cache misses overlap; formatting between the
-// reads would wait for each in turn.
-static char* put_roads(char* p, std::size_t count)
+// The ends' labels lie scattered over the node records. Those in the run
+// come from the address; the others are gathered for a stretch of roads in a
+// short loop that asks for them a few roads ahead, so that the cache misses
+// overlap, and then the stretch is formatted.
+static inline int label_of(const NODE_RUN& run, const NODE* n)
 {
-    std::unique_ptr<int[]> roads(new int[3 * count]);
-    int* r = roads.get();
-    for (EDGE* e = edge_list; e; e = e->next, r += 3) {
-        r[0] = (int)e->from->label;
-        r[1] = (int)e->to->label;
-        r[2] = e->length;
-    }
-    for (r = roads.get(); r < roads.get() + 3 * count; r += 3) {
-        p = put_int(p, r[0], ' ');
-        p = put_int(p, r[1], ' ');
-        p = put_int(p, r[2], '\n');
+    long position = run_position(run, n);
+    return position >= 0 ? (int)position : (int)n->label;
+}
+
+static char* put_roads(char* p, const NODE_RUN& run)
+{
+    enum { STRETCH = 1024, AHEAD = 48 };
+    int road[3 * STRETCH];
+    EDGE* ahead = edge_list;
+    for (int k = 0; k < AHEAD && ahead; k++)
+        ahead = ahead->next;
+    for (EDGE* e = edge_list; e;) {
+        int n = 0;
+        for (; e && n < STRETCH; e = e->next, n++) {
+            if (ahead) {
+                if (run_position(run, ahead->from) < 0)
+                    __builtin_prefetch(&ahead->from->label);
+                if (run_position(run, ahead->to) < 0)
+                    __builtin_prefetch(&ahead->to->label);
+                ahead = ahead->next;
+            }
+            road[3 * n] = label_of(run, e->from);
+            road[3 * n + 1] = label_of(run, e->to);
+            road[3 * n + 2] = e->length;
+        }
+        for (const int* r = road; r < road + 3 * n; r += 3) {
+            p = put_int(p, r[0], ' ');
+            p = put_int(p, r[1], ' ');
+            p = put_int(p, r[2], '\n');
+        }
     }
     return p;
 }
 
 // The whole file in one buffer. Numbers the nodes into `label`, which the
-// road lines then name. 1 for a map too large for the reader's ints.
-static int format_map(std::unique_ptr<char[]>* out, std::size_t* size)
+// road lines then name. 1 for a map too large for the reader's ints, or
+// for the memory to hold it.
+static int format_map(TEXT* out, std::size_t* size)
 {
     std::size_t node_count = 0, edge_count = 0;
-    for (NODE* n = node_list; n; n = n->next)
+    NODE_RUN run{};
+    for (NODE* n = node_list, *before = nullptr; n; before = n, n = n->next) {
+        note_run(&run, n, before, (long)node_count);
         n->label = (std::int64_t)node_count++;
+    }
     for (EDGE* e = edge_list; e; e = e->next)
         edge_count++;
     if (node_count > INT_MAX || edge_count > INT_MAX)
         return 1;
-    out->reset(new char[SLACK + node_count * NODE_ROOM + edge_count * EDGE_ROOM]);
+    out->reset(new_text(SLACK + node_count * NODE_ROOM + edge_count * EDGE_ROOM));
+    if (!*out)
+        return 1;
     char* p = out->get();
     p = put_int(p, MAP_MAGIC, '\n');
-    p = put_int(p, (std::int64_t)node_count, ' ');
-    p = put_int(p, (std::int64_t)edge_count, '\n');
-    p = put_roads(put_nodes(p), edge_count);
+    p = put_int(p, (int)node_count, ' ');
+    p = put_int(p, (int)edge_count, '\n');
+    p = put_roads(put_nodes(p), run);
     *size = (std::size_t)(p - out->get());
     return 0;
 }
@@ -377,7 +453,7 @@ int save_map(const char* name)
 {
     if (!name[0])
         return 1;
-    std::unique_ptr<char[]> text;
+    TEXT text;
     std::size_t size;
     if (format_map(&text, &size) != 0)
         return 1;

@@ -114,12 +114,20 @@ static ENTRY heap_pop()
     return top;
 }
 
+static inline int position_of(const NODE_RUN& run, const NODE* v)
+{
+    long position = run_position(run, v);
+    return position >= 0 ? (int)position : v->index;
+}
+
 // Numbers the nodes into `index` and notes each road's ends as positions.
 // Returns the start's position, or -1 when there is no start in node_list.
 static int number_map(int* node_count, int* edge_count)
 {
     int n = 0, start = -1;
-    for (NODE* v = node_list; v; v = v->next, n++) {
+    NODE_RUN run{};
+    for (NODE* v = node_list, *before = nullptr; v; before = v, v = v->next, n++) {
+        note_run(&run, v, before, n);
         v->index = n;
         if (v == current_node)
             start = n;
@@ -128,19 +136,22 @@ static int number_map(int* node_count, int* edge_count)
     for (EDGE* e = edge_list; e; e = e->next)
         m++;
     int* end = room_for(&ends, 2 * (std::size_t)m);
-    // The ends lie scattered over the node records: ask for those of a road
-    // a few ahead, so that their cache misses overlap.
+    // The ends lie scattered over the node records. Those in the run are
+    // numbered by address; ask for the others a few roads ahead, so that
+    // their cache misses overlap.
     EDGE* ahead = edge_list;
     for (int k = 0; k < 8 && ahead; k++)
         ahead = ahead->next;
     for (EDGE* e = edge_list; e; e = e->next, end += 2) {
         if (ahead) {
-            __builtin_prefetch(ahead->from);
-            __builtin_prefetch(ahead->to);
+            if (run_position(run, ahead->from) < 0)
+                __builtin_prefetch(ahead->from);
+            if (run_position(run, ahead->to) < 0)
+                __builtin_prefetch(ahead->to);
             ahead = ahead->next;
         }
         // A self-joined road is never travelled: it would settle its node twice.
-        int a = e->from->index, b = e->to->index;
+        int a = position_of(run, e->from), b = position_of(run, e->to);
         bool open = a >= 0 && a < n && b >= 0 && b < n && a != b;
         end[0] = open ? a : -1;
         end[1] = open ? b : -1;
