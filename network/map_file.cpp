@@ -5,7 +5,6 @@
 #include "map_file.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -239,23 +238,14 @@ static int read_fully(int fd, char* data, std::size_t want, std::size_t* got)
     return 0;
 }
 
-// The file's bytes lie on huge pages where the system offers them: a large
-// file then faults in and is handed back in far fewer pages. PAD zero bytes
-// follow the text, for read_int.
+// The file's bytes, followed by PAD zero bytes for read_int.
 enum { PAD = 8 };
-static const std::align_val_t TEXT_ALIGN{1 << 21};
 struct FREE_TEXT {
-    void operator()(char* text) const { ::operator delete(text, TEXT_ALIGN); }
+    void operator()(char* text) const { free_large(text); }
 };
 using TEXT = std::unique_ptr<char, FREE_TEXT>;
 
-static char* new_text(std::size_t bytes)
-{
-    char* text = (char*)::operator new(bytes, TEXT_ALIGN, std::nothrow);
-    if (text && bytes >= (1 << 21))
-        madvise(text, bytes, MADV_HUGEPAGE);
-    return text;
-}
+static char* new_text(std::size_t bytes) { return (char*)new_large(bytes); }
 
 // The whole of a regular file that begins with the magic number; any other
 // file is refused after its first few bytes. Anything but a regular file (a

@@ -27,7 +27,7 @@ unsigned map_version = 0;
 struct BLOCK {
     void* memory;
     std::size_t bytes;
-    bool large;      // from new_block: 2 MiB aligned
+    bool large;      // from new_large
 };
 
 struct POOL {
@@ -41,8 +41,8 @@ struct POOL {
 static POOL node_pool = {sizeof(NODE), {}, {}, nullptr, nullptr};
 static POOL edge_pool = {sizeof(EDGE), {}, {}, nullptr, nullptr};
 
-enum { SMALL_BLOCK_BYTES = 1 << 16, LARGE_BYTES = 1 << 21 };
-static const std::align_val_t LARGE_ALIGN{LARGE_BYTES};
+enum { SMALL_BLOCK_BYTES = 1 << 16, HUGE_PAGE = 1 << 21 };
+static const std::align_val_t HUGE_ALIGN{HUGE_PAGE};
 
 static void* take_record(POOL* pool)
 {
@@ -76,7 +76,7 @@ static void release_pool(POOL* pool)
     for (const BLOCK& b : pool->blocks) {
         ASAN_UNPOISON_MEMORY_REGION(b.memory, b.bytes);
         if (b.large)
-            ::operator delete(b.memory, LARGE_ALIGN);
+            free_large(b.memory);
         else
             ::operator delete(b.memory);
     }
@@ -109,21 +109,26 @@ EDGE* new_edge(NODE* from, NODE* to, int length)
 void free_node(NODE* node) { give_back(&node_pool, node); }
 void free_edge(EDGE* edge) { give_back(&edge_pool, edge); }
 
-// A reader's block lies on huge pages where the system offers them: a
-// million records then fault in and are handed back in a few dozen pages.
+// Large memory lies on huge pages where the system offers them: a million
+// records then fault in, and are handed back, in a few dozen pages.
+void* new_large(std::size_t bytes)
+{
+    void* memory = ::operator new(bytes, HUGE_ALIGN, std::nothrow);
+    if (memory && bytes >= HUGE_PAGE)
+        madvise(memory, bytes, MADV_HUGEPAGE);
+    return memory;
+}
+
+void free_large(void* memory) { ::operator delete(memory, HUGE_ALIGN); }
+
 static void* new_block(std::size_t count, std::size_t record)
 {
-    if (count == 0 || count > SIZE_MAX / record)
-        return nullptr;
-    void* block = ::operator new(count * record, LARGE_ALIGN, std::nothrow);
-    if (block && count * record >= LARGE_BYTES)
-        madvise(block, count * record, MADV_HUGEPAGE);
-    return block;
+    return count == 0 || count > SIZE_MAX / record ? nullptr : new_large(count * record);
 }
 
 NODE* new_node_block(std::size_t count) { return (NODE*)new_block(count, sizeof(NODE)); }
 EDGE* new_edge_block(std::size_t count) { return (EDGE*)new_block(count, sizeof(EDGE)); }
-void  free_block(void* block) { ::operator delete(block, LARGE_ALIGN); }
+void  free_block(void* block) { free_large(block); }
 
 void keep_blocks(NODE* nodes, std::size_t node_count, EDGE* edges, std::size_t edge_count)
 {

@@ -49,6 +49,10 @@ EDGE* new_edge(NODE* from, NODE* to, int length); // state 0, distance -1, not l
 void  free_node(NODE* node);                      // releases an unlinked record
 void  free_edge(EDGE* edge);                      // releases an unlinked record
 
+// Large scratch and blocks, on huge pages where the system offers them.
+void* new_large(std::size_t bytes);   // null when out of memory; release with free_large
+void  free_large(void* memory);
+
 // A loaded map's nodes lie in one block, each list record just below the one
 // before it. Walks that number the nodes note the stretch at the list's tail
 // laid out so, and then tell a node's position there from its address alone,

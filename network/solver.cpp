@@ -6,7 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <new>
 #include <vector>
 
 #include "network.h"
@@ -31,18 +31,21 @@ struct REACH {
     int last;
 };
 
-// A candidate road into a node not yet settled; the smallest (total, edge) wins.
+// A candidate road into a node not yet settled; the smallest (total, edge)
+// wins. It carries the node's slot run, to fetch before the node is settled.
 struct ENTRY {
     std::int64_t total;
     int edge;
     int node;
+    int first;
+    int last;
 };
 
 // The scratch of a solve. The search touches only these arrays; the road
 // records are read and written in list order, before and after it. Small
 // maps keep them for the next solve, large ones hand them back.
 template <typename T> struct SCRATCH {
-    std::unique_ptr<T[]> items;
+    T* items = nullptr;
     std::size_t room = 0;
 };
 
@@ -54,20 +57,24 @@ static std::vector<ENTRY> heap;   // 4-ary min-heap by `before`
 
 enum { KEEP_BYTES = 64 << 20 };   // scratch kept between solves up to this size
 
+// Room for `count` items; the solve cannot go on without it.
 template <typename T> static T* room_for(SCRATCH<T>* s, std::size_t count)
 {
     if (s->room < count) {
-        s->items.reset();
-        s->items.reset(new T[count]);
+        free_large(s->items);
+        s->items = (T*)new_large(count * sizeof(T));
+        if (!s->items)
+            throw std::bad_alloc();
         s->room = count;
     }
-    return s->items.get();
+    return s->items;
 }
 
 template <typename T> static void release_if_large(SCRATCH<T>* s)
 {
     if (s->room * sizeof(T) > KEEP_BYTES) {
-        s->items.reset();
+        free_large(s->items);
+        s->items = nullptr;
         s->room = 0;
     }
 }
@@ -166,7 +173,7 @@ static int number_map(int* node_count, int* edge_count)
 static void build_adjacency(int node_count, int edge_count)
 {
     int* first = room_for(&first_slot, (std::size_t)node_count + 1);
-    const int* end = ends.items.get();
+    const int* end = ends.items;
     for (int i = 0; i <= node_count; i++)
         first[i] = 0;
     for (int k = 0; k < 2 * edge_count; k++)
@@ -197,15 +204,15 @@ static void build_adjacency(int node_count, int edge_count)
 // Only an offer better than the best can ever be chosen.
 static void settle(int v, int order)
 {
-    REACH* r = reach.items.get();
-    const SLOT* slot = slots.items.get();
+    REACH* r = reach.items;
+    const SLOT* slot = slots.items;
     r[v].order = order;
     const std::int64_t base = r[v].total;
     for (int s = r[v].first; s < r[v].last; s++) {
         REACH& far = r[slot[s].other];
         if (far.order >= 0)
             continue;
-        ENTRY offer{base + slot[s].length, slot[s].edge, slot[s].other};
+        ENTRY offer{base + slot[s].length, slot[s].edge, slot[s].other, far.first, far.last};
         if (far.edge < 0 || offer.total < far.total ||
             (offer.total == far.total && offer.edge < far.edge)) {
             far.total = offer.total;
@@ -218,20 +225,24 @@ static void settle(int v, int order)
 // The search: settles the start, then always the best offer left.
 static void search(int start)
 {
-    REACH* r = reach.items.get();
-    const SLOT* slot = slots.items.get();
+    REACH* r = reach.items;
+    const SLOT* slot = slots.items;
     int order = 0;
     settle(start, order++);
     while (!heap.empty()) {
         ENTRY top = heap_pop();
         if (r[top.node].order >= 0)
             continue;   // settled meanwhile through a better road
-        // The likely next node's roads, while this one is settled.
-        if (!heap.empty()) {
-            const REACH& next = r[heap[0].node];
-            __builtin_prefetch(&slot[next.first]);
-            __builtin_prefetch(&slot[next.last - 1]);
+        // While this node is settled: the roads of the likely next few, and
+        // the neighbours of the next, whose roads an earlier pass asked for.
+        for (std::size_t h = 0; h < heap.size() && h < 5; h++) {
+            __builtin_prefetch(&slot[heap[h].first]);
+            __builtin_prefetch(&slot[heap[h].last - 1]);
+            __builtin_prefetch(&r[heap[h].node]);
         }
+        if (!heap.empty())
+            for (int s = heap[0].first; s < heap[0].last; s++)
+                __builtin_prefetch(&r[slot[s].other]);
         settle(top.node, order++);
     }
 }
@@ -244,8 +255,8 @@ static void search(int start)
 // settlement discarded it, and it runs from the later end.
 static void write_roads(int edge_count)
 {
-    const REACH* r = reach.items.get();
-    const int* end = ends.items.get();
+    const REACH* r = reach.items;
+    const int* end = ends.items;
     const int AHEAD = 8;
     EDGE* e = edge_list;
     for (int k = 0; k < edge_count; k++, e = e->next) {
@@ -273,7 +284,7 @@ static void write_roads(int edge_count)
 
 static void write_labels()
 {
-    const REACH* r = reach.items.get();
+    const REACH* r = reach.items;
     int i = 0;
     for (NODE* v = node_list; v; v = v->next, i++)
         if (r[i].order >= 0)
