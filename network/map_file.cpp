@@ -1,7 +1,7 @@
-// The map file. The reader takes the whole file into memory and reads all of
-// it into new records before it lets go of the map in memory; the writer formats into one
-// buffer and puts the file in place with a rename, so a failed save leaves
-// the old file as it was.
+// The map file. The reader reads the file a stretch at a time, all of it
+// into new records, before it lets go of the map in memory; the writer
+// formats into one buffer and puts the file in place with a rename, so a
+// failed save leaves the old file as it was.
 #include "map_file.h"
 
 #include <fcntl.h>
@@ -164,25 +164,107 @@ struct MAP_BLOCKS {
     int edge_count;
 };
 
-// Reads and checks the whole text into new blocks; on failure none are left.
-// Nothing is allocated for a count that the rest of the file cannot hold: a
-// node record takes at least three bytes and a road line five.
-static int parse_map(SCANNER* s, MAP_BLOCKS* map)
+static int read_fully(int fd, char* data, std::size_t want, std::size_t* got)
 {
-    int magic, n, m;
-    if (read_int(s, &magic, true) || magic != MAP_MAGIC)
+    while (*got < want) {
+        ssize_t n = read(fd, data + *got, want - *got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return 1;
+        if (n == 0)
+            break;   // the end, or shrank while we read: take what is there
+        *got += (std::size_t)n;
+    }
+    return 0;
+}
+
+// The file, read a stretch at a time into one buffer that a record never
+// outgrows: the whole of a large file is never in memory. PAD zero bytes
+// follow the bytes read, for read_int.
+enum { STRETCH_BYTES = 1 << 19, PAD = 8 };
+struct READER {
+    int fd;
+    std::unique_ptr<char[]> buf;
+    std::size_t room;       // bytes the buffer holds before its padding
+    std::int64_t offset;    // file offset of buf[0]
+    std::int64_t size;      // the file's size when opened
+    bool at_end;            // the buffer holds the rest of the file
+};
+
+// Moves the record that starts at `keep` to the front and reads on behind
+// it, growing the buffer for a record longer than it. 1 on a read error or
+// when memory runs out.
+static int read_more(READER* r, SCANNER* s, const char* keep)
+{
+    std::size_t kept = (std::size_t)(s->end - keep);
+    r->offset += keep - r->buf.get();
+    if (kept == r->room) {
+        std::unique_ptr<char[]> bigger(new (std::nothrow) char[2 * r->room + PAD]);
+        if (!bigger)
+            return 1;
+        std::memcpy(bigger.get(), keep, kept);
+        r->buf = std::move(bigger);
+        r->room *= 2;
+    } else {
+        std::memmove(r->buf.get(), keep, kept);
+    }
+    std::size_t got = kept;
+    if (read_fully(r->fd, r->buf.get(), r->room, &got) != 0)
         return 1;
-    if (read_count(s, &n) || read_count(s, &m))
-        return 1;
-    if (3 * (std::int64_t)n + 5 * (std::int64_t)m > s->end - s->p)
+    r->at_end = got < r->room;
+    std::memset(r->buf.get() + got, 0, PAD);
+    *s = SCANNER{r->buf.get(), r->buf.get() + got};
+    return 0;
+}
+
+// True when a record just read may have been cut short by the end of the
+// bytes read so far: it failed or ran up to that end, with more file to come.
+static bool cut_short(const READER* r, const SCANNER* s, int failed)
+{
+    return !r->at_end && (failed || s->p >= s->end);
+}
+
+static int read_header(SCANNER* s, int* n, int* m)
+{
+    int magic;
+    return read_int(s, &magic, true) || magic != MAP_MAGIC || read_count(s, n) ||
+           read_count(s, m);
+}
+
+// Reads and checks the whole file into new blocks; on failure none are left.
+// A record cut short by the end of the buffer is read again once the
+// buffer holds more. Nothing is allocated for a count that the rest of the
+// file cannot hold: a node record takes at least three bytes and a road
+// line five.
+static int parse_map(READER* r, SCANNER* s, MAP_BLOCKS* map)
+{
+    int n, m, failed;
+    for (const char* at = s->p; cut_short(r, s, failed = read_header(s, &n, &m)); at = s->p)
+        if (read_more(r, s, at))
+            return 1;
+    std::int64_t left = std::max(r->size, r->offset + (s->end - r->buf.get())) -
+                        (r->offset + (s->p - r->buf.get()));
+    if (failed || 3 * (std::int64_t)n + 5 * (std::int64_t)m > left)
         return 1;
     *map = MAP_BLOCKS{new_node_block((std::size_t)n), n, new_edge_block((std::size_t)m), m};
-    bool ok = (n == 0 || map->nodes) && (m == 0 || map->edges);
-    for (int k = 0; ok && k < n; k++)
-        ok = read_node(s, &map->nodes[k], k ? &map->nodes[k - 1] : nullptr) == 0;
-    for (int k = 0; ok && k < m; k++)
-        ok = read_road(s, &map->edges[k], k ? &map->edges[k - 1] : nullptr, map->nodes, n) == 0;
-    if (!ok) {
+    failed = (n > 0 && !map->nodes) || (m > 0 && !map->edges);
+    for (int k = 0; !failed && k < n; k++) {
+        NODE* before = k ? &map->nodes[k - 1] : nullptr;
+        for (const char* at = s->p; cut_short(r, s, failed = read_node(s, &map->nodes[k], before));
+             at = s->p)
+            if ((failed = read_more(r, s, at)))
+                break;
+    }
+    for (int k = 0; !failed && k < m; k++) {
+        EDGE* before = k ? &map->edges[k - 1] : nullptr;
+        for (const char* at = s->p;
+             cut_short(r, s, failed = read_road(s, &map->edges[k], before, map->nodes, n));
+             at = s->p)
+            if ((failed = read_more(r, s, at)))
+                break;
+    }
+    if (failed) {
         free_block(map->nodes);
         free_block(map->edges);
         return 1;
@@ -223,77 +305,58 @@ static bool wrong_magic(const char* head, std::size_t got, bool whole_file)
     return read_int(&s, &magic, true) || magic != MAP_MAGIC;
 }
 
-static int read_fully(int fd, char* data, std::size_t want, std::size_t* got)
+// A regular file that begins with the magic number, its first stretch read;
+// any other file is refused after its first few bytes. Anything but a
+// regular file (a folder, a pipe, a device) is no map file; O_NONBLOCK keeps
+// a named pipe from hanging the editor.
+static int open_map(READER* r, SCANNER* s)
 {
-    while (*got < want) {
-        ssize_t n = read(fd, data + *got, want - *got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return 1;
-        if (n == 0)
-            break;   // shrank while we read: take what is there
-        *got += (std::size_t)n;
-    }
+    struct stat st;
+    if (fstat(r->fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return 1;
+    enum { HEAD = 64 };
+    char head[HEAD + PAD] = {};
+    std::size_t got = 0;
+    if (read_fully(r->fd, head, HEAD, &got) != 0 || wrong_magic(head, got, got < HEAD))
+        return 1;
+    r->buf.reset(new (std::nothrow) char[STRETCH_BYTES + PAD]);
+    if (!r->buf)
+        return 1;
+    r->room = STRETCH_BYTES;
+    r->offset = 0;
+    r->size = (std::int64_t)st.st_size;
+    std::memcpy(r->buf.get(), head, got);
+    *s = SCANNER{r->buf.get(), r->buf.get() + got};
+    r->at_end = got < HEAD;
+    std::memset(r->buf.get() + got, 0, PAD);
+    return r->at_end ? 0 : read_more(r, s, s->p);
+}
+
+int load_map(const char* name)
+{
+    READER r{};
+    r.fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (r.fd < 0)
+        return 1;
+    SCANNER s;
+    MAP_BLOCKS map;
+    int failed = open_map(&r, &s) || parse_map(&r, &s, &map);
+    close(r.fd);
+    if (failed)
+        return 1;
+    adopt_map(map);
     return 0;
 }
 
-// The file's bytes, followed by PAD zero bytes for read_int.
-enum { PAD = 8 };
+// ---- writing ------------------------------------------------------------
+
+// The text of a whole map, on huge pages where the system offers them.
 struct FREE_TEXT {
     void operator()(char* text) const { free_large(text); }
 };
 using TEXT = std::unique_ptr<char, FREE_TEXT>;
 
 static char* new_text(std::size_t bytes) { return (char*)new_large(bytes); }
-
-// The whole of a regular file that begins with the magic number; any other
-// file is refused after its first few bytes. Anything but a regular file (a
-// folder, a pipe, a device) is no map file; O_NONBLOCK keeps a named pipe
-// from hanging the editor.
-static int read_file(int fd, TEXT* data, std::size_t* size)
-{
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-        return 1;
-    enum { HEAD = 64 };
-    char head[HEAD + PAD] = {};
-    std::size_t got = 0;
-    if (read_fully(fd, head, HEAD, &got) != 0 || wrong_magic(head, got, got < HEAD))
-        return 1;
-    std::size_t want = std::max((std::size_t)st.st_size, got);
-    data->reset(new_text(want + PAD));
-    if (!*data)
-        return 1;
-    std::memcpy(data->get(), head, got);
-    if (got == HEAD && read_fully(fd, data->get(), want, &got) != 0)
-        return 1;
-    std::memset(data->get() + got, 0, PAD);
-    *size = got;
-    return 0;
-}
-
-int load_map(const char* name)
-{
-    int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return 1;
-    TEXT data;
-    std::size_t size = 0;
-    int failed = read_file(fd, &data, &size);
-    close(fd);
-    if (failed)
-        return 1;
-    SCANNER s{data.get(), data.get() + size};
-    MAP_BLOCKS map;
-    if (parse_map(&s, &map) != 0)
-        return 1;
-    data.reset();
-    adopt_map(map);
-    return 0;
-}
-
-// ---- writing ------------------------------------------------------------
 
 // Room per 32-bit number and its separator; labels count nodes, so they fit
 // too. The slack covers the header and lets to_chars see room for 20 digits.

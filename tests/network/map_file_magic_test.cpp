@@ -1,5 +1,6 @@
-// A file that is no map is refused from its first bytes: neither read whole
-// nor held in memory, however large it is.
+// Large files: one that is no map is refused from its first bytes, neither
+// read whole nor held in memory; records and runs of white space may lie
+// across the stretches the reader reads at a time, and a line may be longer.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "network/map_file.h"
+#include "network/network.h"
 
 namespace {
 
@@ -29,6 +31,29 @@ TEST(MapFileMagic, OtherFilesAreRefusedUnread)
         EXPECT_EQ(load_map(path.c_str()), 1) << start;
         EXPECT_LT(bytes_read() - before, 4096) << start;
     }
+    std::remove(path.c_str());
+}
+
+TEST(MapFileMagic, RecordsAcrossStretchesAndLongLines)
+{
+    const std::string path = testing::TempDir() + "map_file_long.txt";
+    std::string text = "9992\n3 100002\n1 2" + std::string(1 << 20, 'x') + "\nlong\n";
+    text += "3" + std::string(1 << 20, ' ') + "4\n" + std::string(1 << 20, 'n') + "\n";
+    for (int k = 0; k < 200000; k++)
+        text += k % 2 ? " " : "\n";
+    text += "5 6\nlast\n0 1 7 2\n  1\n8\n";
+    for (int k = 0; k < 100000; k++)   // numbers cut by a stretch's end, somewhere
+        text += "2 1 12345678\n";
+    std::ofstream(path, std::ios::binary) << text;
+    ASSERT_EQ(load_map(path.c_str()), 0);
+    EXPECT_STREQ(node_list->name, "last");
+    EXPECT_STREQ(node_list->next->name, "nnnnnnnnnnnnnnn");
+    EXPECT_EQ(node_list->next->x * 10 + node_list->next->y, 34);
+    EXPECT_STREQ(node_list->next->next->name, "long");
+    long total = 0;
+    for (EDGE* e = edge_list; e; e = e->next)
+        total += e->length * (e->from == node_list && e->to == node_list->next);
+    EXPECT_EQ(total, 100000L * 12345678 + 8);
     std::remove(path.c_str());
 }
 
