@@ -80,9 +80,7 @@ static void release_pool(POOL* pool)
         else
             ::operator delete(b.memory);
     }
-    pool->blocks.clear();
-    pool->freed.clear();
-    pool->next = pool->end = nullptr;
+    *pool = POOL{pool->record, {}, {}, nullptr, nullptr};   // lists' memory too
 }
 
 NODE* new_node(int x, int y, const char* name)
