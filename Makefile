@@ -12,7 +12,7 @@ DEBS    := cmake g++ make pkg-config liballegro4-dev libgtest-dev libbenchmark-d
            libosmium2-dev libbz2-dev zlib1g-dev libexpat1-dev nlohmann-json3-dev
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build run test bench data samples fuzz assets screenshot clean
+.PHONY: deps configure build run test bench bench-scale data samples fuzz assets screenshot clean
 
 deps:
 	@missing=""; \
@@ -60,6 +60,29 @@ data:
 	cd $(DATA) && [ -f large-network.json ] || { \
 	  [ -f geojson-path-finder-2.1.0.tgz ] || npm pack geojson-path-finder@2.1.0; \
 	  tar xzf geojson-path-finder-2.1.0.tgz --strip-components=2 package/test/large-network.json; }
+
+# A USA-sized map (24M nodes, 58M roads, a 1.6 GB file kept under build/data/
+# once made): load, solve and save it, with each step's time and the peak
+# memory. Checks disk and memory first rather than failing half way.
+SCALE_MAP := $(BUILD)/data/usa-scale.txt
+SCALE_DISK_KB := 1700000
+SCALE_MEM_KB := 7500000
+bench-scale: configure
+	cmake --build $(BUILD) -j2 --target bench_scale
+	@mkdir -p $(dir $(SCALE_MAP))
+	@need=$$(( $(SCALE_DISK_KB) * ($$([ -f $(SCALE_MAP) ] && echo 1 || echo 2)) )); \
+	free=$$(df -Pk $(dir $(SCALE_MAP)) | awk 'NR == 2 { print $$4 }'); \
+	if [ "$$free" -lt "$$need" ]; then \
+	  echo "bench-scale: needs $$((need / 1000)) MB free on $(dir $(SCALE_MAP)) (the map and its saved copy), has $$((free / 1000)) MB"; \
+	  exit 1; fi; \
+	mem=$$(awk '/^MemAvailable:/ { print $$2 }' /proc/meminfo); \
+	if [ "$$mem" -lt $(SCALE_MEM_KB) ]; then \
+	  echo "bench-scale: needs $$(($(SCALE_MEM_KB) / 1000)) MB of available memory, has $$((mem / 1000)) MB"; \
+	  exit 1; fi
+	@if [ ! -f $(SCALE_MAP) ]; then \
+	  echo "generating $(SCALE_MAP)"; \
+	  $(BUILD)/bench_scale generate $(SCALE_MAP).part && mv $(SCALE_MAP).part $(SCALE_MAP); fi
+	$(BUILD)/bench_scale run $(SCALE_MAP)
 
 # The file reader's fuzzer, for FUZZ_SECONDS. On a crash, sanitizer report,
 # leak or hang it stops with the report and keeps the input in build-fuzz/;

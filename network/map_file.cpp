@@ -1,7 +1,7 @@
-// The map file. The reader takes the whole file into memory and checks all
-// of it before it lets go of the map in memory; the writer formats into one
-// buffer and puts the file in place with a rename, so a failed save leaves
-// the old file as it was.
+// The map file. The reader reads the file a stretch at a time, all of it
+// into new records, before it lets go of the map in memory; the writer
+// formats into one buffer and puts the file in place with a rename, so a
+// failed save leaves the old file as it was.
 #include "map_file.h"
 
 #include <fcntl.h>
@@ -35,19 +35,61 @@ static bool is_space(char c)
     return c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
-// One decimal int after any white space. 1 when there is none, when it needs
-// more than 32 bits, or when `whole` and other characters are glued to it.
-static int read_int(SCANNER* s, int* value, bool whole)
+// The value of the digits p[0 .. len-1], len from 1 to 7, from the eight
+// bytes at p: two, then four, then eight digits at a time.
+static inline std::uint64_t short_number(std::uint64_t digits, int len)
+{
+    std::uint64_t t = digits << (8 * (8 - len));   // the digits high, leading zeros low
+    t = ((t & 0x0F0F0F0F0F0F0F0F) * 2561) >> 8;
+    t = ((t & 0x00FF00FF00FF00FF) * 6553601) >> 16;
+    return ((t & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
+}
+
+// One decimal int after any white space, as fscanf's %d reads it: an
+// optional sign, then digits. 1 when there is none, when it needs more than
+// 32 bits, or when `whole` and other characters are glued to it. Numbers
+// under eight digits are read eight bytes at a time, which needs eight
+// readable bytes past the scanner's end: this is most of the load's time.
+static inline int read_int(SCANNER* s, int* value, bool whole)
 {
     const char* p = s->p;
-    while (p < s->end && is_space(*p))
+    const char* end = s->end;
+    while (p < end && is_space(*p))
         p++;
-    if (p < s->end && *p == '+' && ++p < s->end && *p == '-')
-        return 1;   // %d takes an explicit plus, and other tools may write one
-    std::from_chars_result r = std::from_chars(p, s->end, *value);
-    if (r.ec != std::errc() || (whole && r.ptr < s->end && !is_space(*r.ptr)))
+    bool negative = false;
+    if (p < end && *p == '+') {
+        if (++p < end && *p == '-')
+            return 1;   // %d takes an explicit plus, and other tools may write one
+    } else if (p < end && *p == '-') {
+        negative = true;
+        p++;
+    }
+    std::uint64_t bytes;
+    std::memcpy(&bytes, p, 8);
+    std::uint64_t digits = bytes ^ 0x3030303030303030;   // a digit's byte is now 0..9
+    std::uint64_t others = ((digits + 0x7676767676767676) | digits) & 0x8080808080808080;
+    int len = others ? (std::min<int>((int)(end - p), __builtin_ctzll(others) / 8)) : 8;
+    std::uint64_t v = 0;
+    if (len == 0) {
         return 1;
-    s->p = r.ptr;
+    } else if (len < 8) {
+        v = short_number(digits, len);
+        p += len;
+    } else {
+        while (p < end && *p == '0')
+            p++;
+        const char* significant = p;
+        while (p < end && (unsigned)(*p - '0') < 10 && p - significant < 11)
+            v = v * 10 + (unsigned)(*p++ - '0');
+        if (p < end && (unsigned)(*p - '0') < 10)
+            return 1;   // more than eleven significant digits
+        if (v > (negative ? UINT64_C(2147483648) : UINT64_C(2147483647)))
+            return 1;
+    }
+    if (whole && p < end && !is_space(*p))
+        return 1;
+    *value = (int)(negative ? -(std::int64_t)v : (std::int64_t)v);
+    s->p = p;
     return 0;
 }
 
@@ -56,218 +98,379 @@ static int read_count(SCANNER* s, int* value)
     return read_int(s, value, true) || *value < 0;
 }
 
-// The rest of the current line, without its line end, and moves past it.
-static void take_line(SCANNER* s, const char** start, const char** stop)
+// Moves past the rest of the current line and its line end.
+static void skip_line(SCANNER* s)
 {
+    if (s->p < s->end && *s->p == '\n') {
+        s->p++;
+        return;
+    }
     const char* nl = (const char*)std::memchr(s->p, '\n', s->end - s->p);
-    *start = s->p;
-    *stop = nl ? nl : s->end;
     s->p = nl ? nl + 1 : s->end;
 }
 
-// The file's content, checked, before any record exists.
-struct MAP_TEXT {
-    std::vector<int> positions;   // x, y of each node record in file order
-    std::vector<char> names;      // 16 bytes per node record, zero-terminated
-    std::vector<int> roads;       // from index, to index, length of each road line
+// A name line into a zeroed 16-byte field. It keeps its first 15 characters
+// up to any zero byte, without the carriage returns at its end: one is a
+// foreign line end, and a name ending in one would not read back as written.
+static void read_name(SCANNER* s, char* name)
+{
+    const char* p = s->p;
+    const char* stop = p + std::min<std::ptrdiff_t>(s->end - p, NAME_CHARS);
+    std::size_t len = 0;
+    while (p < stop && *p != '\n' && *p != '\0')
+        name[len++] = *p++;
+    while (len > 0 && name[len - 1] == '\r')
+        name[--len] = '\0';
+    s->p = p;
+    skip_line(s);
+}
+
+// A position line, anything after y on it skipped, and the name line after
+// it, into a record linked to the one before it in the file.
+static int read_node(SCANNER* s, NODE* node, NODE* before)
+{
+    if (read_int(s, &node->x, true) || read_int(s, &node->y, false))
+        return 1;
+    skip_line(s);
+    std::memset(node->name, 0, sizeof node->name);
+    read_name(s, node->name);
+    node->label = -1;
+    node->next = before;
+    node->index = 0;
+    return 0;
+}
+
+static int read_road(SCANNER* s, EDGE* edge, EDGE* before, NODE* nodes, int node_count)
+{
+    int from, to;
+    if (read_int(s, &from, true) || read_int(s, &to, true) || read_int(s, &edge->length, true))
+        return 1;
+    if (from < 0 || from >= node_count || to < 0 || to >= node_count || edge->length < 0)
+        return 1;
+    edge->from = nodes + from;
+    edge->to = nodes + to;
+    edge->next = before;
+    edge->state = STATE_UNSEEN;
+    edge->distance = -1;
+    return 0;
+}
+
+// The records of a checked file, in one block per list, each record linked
+// to the one before it in the file: the last record is the list's head.
+struct MAP_BLOCKS {
+    NODE* nodes;
+    int node_count;
+    EDGE* edges;
+    int edge_count;
 };
 
-// A position line and the name line after it. Anything after y on the
-// position line is skipped. A name keeps its first 15 characters up to any
-// zero byte, without the carriage returns at its end: one is a foreign line
-// end, and a name ending in one would not read back as written.
-static int read_node(SCANNER* s, int* position, char* name)
+static int read_fully(int fd, char* data, std::size_t want, std::size_t* got)
 {
-    if (read_int(s, &position[0], true) || read_int(s, &position[1], false))
-        return 1;
-    const char *start, *stop;
-    take_line(s, &start, &stop);
-    take_line(s, &start, &stop);
-    std::size_t len = strnlen(start, std::min<std::size_t>(stop - start, NAME_CHARS));
-    while (len > 0 && start[len - 1] == '\r')
-        len--;
-    std::memcpy(name, start, len);
-    name[len] = '\0';
+    while (*got < want) {
+        ssize_t n = read(fd, data + *got, want - *got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return 1;
+        if (n == 0)
+            break;   // the end, or shrank while we read: take what is there
+        *got += (std::size_t)n;
+    }
     return 0;
 }
 
-static int read_road(SCANNER* s, int* road, int node_count)
-{
-    if (read_int(s, &road[0], true) || read_int(s, &road[1], true) ||
-        read_int(s, &road[2], true))
-        return 1;
-    return road[0] < 0 || road[0] >= node_count || road[1] < 0 || road[1] >= node_count ||
-           road[2] < 0;
-}
+// The file, read a stretch at a time into one buffer that a record never
+// outgrows: the whole of a large file is never in memory. PAD zero bytes
+// follow the bytes read, for read_int.
+enum { STRETCH_BYTES = 1 << 19, PAD = 8 };
+struct READER {
+    int fd;
+    std::unique_ptr<char[]> buf;
+    std::size_t room;       // bytes the buffer holds before its padding
+    std::int64_t offset;    // file offset of buf[0]
+    std::int64_t size;      // the file's size when opened
+    bool at_end;            // the buffer holds the rest of the file
+};
 
-// Reads and checks the whole text into *text. Nothing is allocated for a
-// count that the rest of the file cannot hold: a node record takes at least
-// three bytes and a road line five.
-static int parse_map(SCANNER* s, MAP_TEXT* text)
+// Moves the record that starts at `keep` to the front and reads on behind
+// it, growing the buffer for a record longer than it. 1 on a read error or
+// when memory runs out.
+static int read_more(READER* r, SCANNER* s, const char* keep)
 {
-    int magic, node_count, road_count;
-    if (read_int(s, &magic, true) || magic != MAP_MAGIC)
-        return 1;
-    if (read_count(s, &node_count) || read_count(s, &road_count))
-        return 1;
-    if (3 * (std::int64_t)node_count + 5 * (std::int64_t)road_count > s->end - s->p)
-        return 1;
-    text->positions.resize(2 * (std::size_t)node_count);
-    text->names.resize(16 * (std::size_t)node_count);
-    text->roads.resize(3 * (std::size_t)road_count);
-    for (int k = 0; k < node_count; k++)
-        if (read_node(s, &text->positions[2 * k], &text->names[16 * (std::size_t)k]))
+    std::size_t kept = (std::size_t)(s->end - keep);
+    r->offset += keep - r->buf.get();
+    if (kept == r->room) {
+        std::unique_ptr<char[]> bigger(new (std::nothrow) char[2 * r->room + PAD]);
+        if (!bigger)
             return 1;
-    for (int k = 0; k < road_count; k++)
-        if (read_road(s, &text->roads[3 * (std::size_t)k], node_count))
-            return 1;
+        std::memcpy(bigger.get(), keep, kept);
+        r->buf = std::move(bigger);
+        r->room *= 2;
+    } else {
+        std::memmove(r->buf.get(), keep, kept);
+    }
+    std::size_t got = kept;
+    if (read_fully(r->fd, r->buf.get(), r->room, &got) != 0)
+        return 1;
+    r->at_end = got < r->room;
+    std::memset(r->buf.get() + got, 0, PAD);
+    *s = SCANNER{r->buf.get(), r->buf.get() + got};
     return 0;
 }
 
-// Replaces the map with the records of a checked text, each list running
-// from the file's last record to its first.
-static void build_map(const MAP_TEXT& text)
+// True when a record just read may have been cut short by the end of the
+// bytes read so far: it failed or ran up to that end, with more file to come.
+static bool cut_short(const READER* r, const SCANNER* s, int failed)
+{
+    return !r->at_end && (failed || s->p >= s->end);
+}
+
+static int read_header(SCANNER* s, int* n, int* m)
+{
+    int magic;
+    return read_int(s, &magic, true) || magic != MAP_MAGIC || read_count(s, n) ||
+           read_count(s, m);
+}
+
+// Reads and checks the whole file into new blocks; on failure none are left.
+// A record cut short by the end of the buffer is read again once the
+// buffer holds more. Nothing is allocated for a count that the rest of the
+// file cannot hold: a node record takes at least three bytes and a road
+// line five.
+static int parse_map(READER* r, SCANNER* s, MAP_BLOCKS* map)
+{
+    int n, m, failed;
+    for (const char* at = s->p; cut_short(r, s, failed = read_header(s, &n, &m)); at = s->p)
+        if (read_more(r, s, at))
+            return 1;
+    std::int64_t left = std::max(r->size, r->offset + (s->end - r->buf.get())) -
+                        (r->offset + (s->p - r->buf.get()));
+    if (failed || 3 * (std::int64_t)n + 5 * (std::int64_t)m > left)
+        return 1;
+    *map = MAP_BLOCKS{new_node_block((std::size_t)n), n, new_edge_block((std::size_t)m), m};
+    failed = (n > 0 && !map->nodes) || (m > 0 && !map->edges);
+    for (int k = 0; !failed && k < n; k++) {
+        NODE* before = k ? &map->nodes[k - 1] : nullptr;
+        for (const char* at = s->p; cut_short(r, s, failed = read_node(s, &map->nodes[k], before));
+             at = s->p)
+            if ((failed = read_more(r, s, at)))
+                break;
+    }
+    for (int k = 0; !failed && k < m; k++) {
+        EDGE* before = k ? &map->edges[k - 1] : nullptr;
+        for (const char* at = s->p;
+             cut_short(r, s, failed = read_road(s, &map->edges[k], before, map->nodes, n));
+             at = s->p)
+            if ((failed = read_more(r, s, at)))
+                break;
+    }
+    if (failed) {
+        free_block(map->nodes);
+        free_block(map->edges);
+        return 1;
+    }
+    return 0;
+}
+
+// Replaces the map with the records of a checked file.
+static void adopt_map(const MAP_BLOCKS& map)
 {
     clear_map();
-    std::size_t node_count = text.positions.size() / 2;
-    std::vector<NODE*> table(node_count);
-    for (std::size_t k = 0; k < node_count; k++) {
-        NODE* node = new_node(text.positions[2 * k], text.positions[2 * k + 1], &text.names[16 * k]);
-        node->next = node_list;
-        node_list = node;
-        table[k] = node;
-    }
-    // Road ends are table slots anywhere in the table: ask for them early,
-    // or every road waits for two cache misses.
-    const int* road = text.roads.data();
-    const int* last = road + text.roads.size();
-    const int AHEAD = 3 * 16;
-    for (; road < last; road += 3) {
-        if (last - road > AHEAD) {
-            __builtin_prefetch(&table[road[AHEAD]]);
-            __builtin_prefetch(&table[road[AHEAD + 1]]);
-        }
-        EDGE* edge = new_edge(table[road[0]], table[road[1]], road[2]);
-        edge->next = edge_list;
-        edge_list = edge;
-    }
+    keep_blocks(map.nodes, (std::size_t)map.node_count, map.edges, (std::size_t)map.edge_count);
+    node_list = map.node_count ? &map.nodes[map.node_count - 1] : nullptr;
+    edge_list = map.edge_count ? &map.edges[map.edge_count - 1] : nullptr;
     map_version++;
 }
 
-// The whole of a regular file. Anything else (a folder, a pipe, a device)
-// is no map file; O_NONBLOCK keeps a named pipe from hanging the editor.
-static int read_file(const char* name, std::unique_ptr<char[]>* data, std::size_t* size)
+// True when `head`, the first bytes of a file, already show that it does
+// not begin with the magic number. A number cut off by the end of `head`
+// only passes while it can still grow into the magic number.
+static bool wrong_magic(const char* head, std::size_t got, bool whole_file)
 {
-    int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return 1;
+    SCANNER s{head, head + got};
+    const char* p = head;
+    while (p < s.end && is_space(*p))
+        p++;
+    const char* token = p;
+    while (p < s.end && !is_space(*p))
+        p++;
+    if (p == s.end && !whole_file) {
+        if (token < p && *token == '+')
+            token++;
+        while (token < p && *token == '0')
+            token++;
+        return p - token > 4 || std::memcmp(token, "9992", p - token) != 0;
+    }
+    int magic;
+    return read_int(&s, &magic, true) || magic != MAP_MAGIC;
+}
+
+// A regular file that begins with the magic number, its first stretch read;
+// any other file is refused after its first few bytes. Anything but a
+// regular file (a folder, a pipe, a device) is no map file; O_NONBLOCK keeps
+// a named pipe from hanging the editor.
+static int open_map(READER* r, SCANNER* s)
+{
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
+    if (fstat(r->fd, &st) != 0 || !S_ISREG(st.st_mode))
         return 1;
-    }
-    std::size_t want = (std::size_t)st.st_size, got = 0;
-    data->reset(new (std::nothrow) char[want + 1]);
-    if (!*data) {
-        close(fd);
+    enum { HEAD = 64 };
+    char head[HEAD + PAD] = {};
+    std::size_t got = 0;
+    if (read_fully(r->fd, head, HEAD, &got) != 0 || wrong_magic(head, got, got < HEAD))
         return 1;
-    }
-    while (got < want) {
-        ssize_t n = read(fd, data->get() + got, want - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            close(fd);
-            return 1;
-        }
-        if (n == 0)
-            break;   // shrank while we read: take what is there
-        got += (std::size_t)n;
-    }
-    close(fd);
-    *size = got;
-    return 0;
+    r->buf.reset(new (std::nothrow) char[STRETCH_BYTES + PAD]);
+    if (!r->buf)
+        return 1;
+    r->room = STRETCH_BYTES;
+    r->offset = 0;
+    r->size = (std::int64_t)st.st_size;
+    std::memcpy(r->buf.get(), head, got);
+    *s = SCANNER{r->buf.get(), r->buf.get() + got};
+    r->at_end = got < HEAD;
+    std::memset(r->buf.get() + got, 0, PAD);
+    return r->at_end ? 0 : read_more(r, s, s->p);
 }
 
 int load_map(const char* name)
 {
-    std::unique_ptr<char[]> data;
-    std::size_t size = 0;
-    if (read_file(name, &data, &size) != 0)
+    READER r{};
+    r.fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (r.fd < 0)
         return 1;
-    SCANNER s{data.get(), data.get() + size};
-    MAP_TEXT text;
-    if (parse_map(&s, &text) != 0)
+    SCANNER s;
+    MAP_BLOCKS map;
+    int failed = open_map(&r, &s) || parse_map(&r, &s, &map);
+    close(r.fd);
+    if (failed)
         return 1;
-    data.reset();
-    build_map(text);
+    adopt_map(map);
     return 0;
 }
 
 // ---- writing ------------------------------------------------------------
+
+// The text of a whole map, on huge pages where the system offers them.
+struct FREE_TEXT {
+    void operator()(char* text) const { free_large(text); }
+};
+using TEXT = std::unique_ptr<char, FREE_TEXT>;
+
+static char* new_text(std::size_t bytes) { return (char*)new_large(bytes); }
 
 // Room per 32-bit number and its separator; labels count nodes, so they fit
 // too. The slack covers the header and lets to_chars see room for 20 digits.
 enum { NUMBER_ROOM = 12, NODE_ROOM = 2 * NUMBER_ROOM + NAME_CHARS + 1,
        EDGE_ROOM = 3 * NUMBER_ROOM, SLACK = 96 };
 
-static inline char* put_int(char* p, std::int64_t value, char after)
+// Decimal digits two at a time from a table, inlined into the writer's
+// loops: formatting is most of the save's time.
+static const char DIGIT_PAIRS[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+static inline __attribute__((always_inline)) char* put_int(char* p, int value, char after)
 {
-    p = std::to_chars(p, p + 20, value).ptr;
-    *p++ = after;
-    return p;
+    unsigned v = (unsigned)value;
+    if (value < 0) {
+        *p++ = '-';
+        v = 0u - v;
+    }
+    int len = 1;
+    for (unsigned t = v; t >= 10; t /= 10)
+        len++;
+    char* q = p + len;
+    while (v >= 100) {
+        q -= 2;
+        std::memcpy(q, DIGIT_PAIRS + 2 * (v % 100), 2);
+        v /= 100;
+    }
+    if (v >= 10)
+        std::memcpy(q - 2, DIGIT_PAIRS + 2 * v, 2);
+    else
+        q[-1] = (char)('0' + v);
+    p[len] = after;
+    return p + len + 1;
 }
 
+// A name field is 16 bytes and the room for it as much: copy it whole,
+// keep what comes before its end.
 static char* put_nodes(char* p)
 {
     for (NODE* n = node_list; n; n = n->next) {
         p = put_int(p, n->x, ' ');
         p = put_int(p, n->y, '\n');
-        std::size_t len = strnlen(n->name, NAME_CHARS);
-        std::memcpy(p, n->name, len);
-        p += len;
+        std::memcpy(p, n->name, sizeof n->name);
+        p += strnlen(n->name, NAME_CHARS);
         *p++ = '\n';
     }
     return p;
 }
 
-// The ends' labels lie scattered over the node records. Gathering them in a
-// loop this short lets their cache misses overlap; formatting between the
-// reads would wait for each in turn.
-static char* put_roads(char* p, std::size_t count)
+// The ends' labels lie scattered over the node records. Those in the run
+// come from the address; the others are gathered for a stretch of roads in a
+// short loop that asks for them a few roads ahead, so that the cache misses
+// overlap, and then the stretch is formatted.
+static inline int label_of(const NODE_RUN& run, const NODE* n)
 {
-    std::unique_ptr<int[]> roads(new int[3 * count]);
-    int* r = roads.get();
-    for (EDGE* e = edge_list; e; e = e->next, r += 3) {
-        r[0] = (int)e->from->label;
-        r[1] = (int)e->to->label;
-        r[2] = e->length;
-    }
-    for (r = roads.get(); r < roads.get() + 3 * count; r += 3) {
-        p = put_int(p, r[0], ' ');
-        p = put_int(p, r[1], ' ');
-        p = put_int(p, r[2], '\n');
+    long position = run_position(run, n);
+    return position >= 0 ? (int)position : (int)n->label;
+}
+
+static char* put_roads(char* p, const NODE_RUN& run)
+{
+    enum { STRETCH = 1024, AHEAD = 48 };
+    int road[3 * STRETCH];
+    EDGE* ahead = edge_list;
+    for (int k = 0; k < AHEAD && ahead; k++)
+        ahead = ahead->next;
+    for (EDGE* e = edge_list; e;) {
+        int n = 0;
+        for (; e && n < STRETCH; e = e->next, n++) {
+            if (ahead) {
+                if (run_position(run, ahead->from) < 0)
+                    __builtin_prefetch(&ahead->from->label);
+                if (run_position(run, ahead->to) < 0)
+                    __builtin_prefetch(&ahead->to->label);
+                ahead = ahead->next;
+            }
+            road[3 * n] = label_of(run, e->from);
+            road[3 * n + 1] = label_of(run, e->to);
+            road[3 * n + 2] = e->length;
+        }
+        for (const int* r = road; r < road + 3 * n; r += 3) {
+            p = put_int(p, r[0], ' ');
+            p = put_int(p, r[1], ' ');
+            p = put_int(p, r[2], '\n');
+        }
     }
     return p;
 }
 
 // The whole file in one buffer. Numbers the nodes into `label`, which the
-// road lines then name. 1 for a map too large for the reader's ints.
-static int format_map(std::unique_ptr<char[]>* out, std::size_t* size)
+// road lines then name. 1 for a map too large for the reader's ints, or
+// for the memory to hold it.
+static int format_map(TEXT* out, std::size_t* size)
 {
     std::size_t node_count = 0, edge_count = 0;
-    for (NODE* n = node_list; n; n = n->next)
+    NODE_RUN run{};
+    for (NODE* n = node_list, *before = nullptr; n; before = n, n = n->next) {
+        note_run(&run, n, before, (long)node_count);
         n->label = (std::int64_t)node_count++;
+    }
     for (EDGE* e = edge_list; e; e = e->next)
         edge_count++;
     if (node_count > INT_MAX || edge_count > INT_MAX)
         return 1;
-    out->reset(new char[SLACK + node_count * NODE_ROOM + edge_count * EDGE_ROOM]);
+    out->reset(new_text(SLACK + node_count * NODE_ROOM + edge_count * EDGE_ROOM));
+    if (!*out)
+        return 1;
     char* p = out->get();
     p = put_int(p, MAP_MAGIC, '\n');
-    p = put_int(p, (std::int64_t)node_count, ' ');
-    p = put_int(p, (std::int64_t)edge_count, '\n');
-    p = put_roads(put_nodes(p), edge_count);
+    p = put_int(p, (int)node_count, ' ');
+    p = put_int(p, (int)edge_count, '\n');
+    p = put_roads(put_nodes(p), run);
     *size = (std::size_t)(p - out->get());
     return 0;
 }
@@ -367,7 +570,7 @@ int save_map(const char* name)
     bool exists = stat(target.c_str(), &st) == 0;
     if (exists && (!S_ISREG(st.st_mode) || refuses_writing(target.c_str(), &st)))
         return 1;
-    std::unique_ptr<char[]> text;
+    TEXT text;
     std::size_t size;
     if (format_map(&text, &size) != 0)
         return 1;

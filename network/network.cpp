@@ -3,9 +3,15 @@
 // read from any file stay defined; inside the window the results are exact.
 #include "network.h"
 
+#include <sanitizer/asan_interface.h>
+#include <sys/mman.h>
+
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <new>
+#include <vector>
 
 NODE* node_list = nullptr;
 EDGE* edge_list = nullptr;
@@ -13,9 +19,73 @@ NODE* current_node = nullptr;
 EDGE* selected_edge = nullptr;
 unsigned map_version = 0;
 
+// Records come from large blocks rather than one allocation each: the file
+// reader fills a whole block per list, and clear_map hands every block back
+// at once. Freed records wait in a free list for the next new record.
+// Sanitizer builds poison every slot that is not a live record, so a use of a
+// freed record is still reported.
+struct BLOCK {
+    void* memory;
+    std::size_t bytes;
+    bool large;      // from new_large
+};
+
+struct POOL {
+    std::size_t record;            // bytes per record
+    std::vector<BLOCK> blocks;     // every block, owned here
+    std::vector<void*> freed;      // records freed since the last clear_map
+    char* next;                    // unused tail of the newest small block
+    char* end;
+};
+
+static POOL node_pool = {sizeof(NODE), {}, {}, nullptr, nullptr};
+static POOL edge_pool = {sizeof(EDGE), {}, {}, nullptr, nullptr};
+
+enum { SMALL_BLOCK_BYTES = 1 << 16, HUGE_PAGE = 1 << 21 };
+static const std::align_val_t HUGE_ALIGN{HUGE_PAGE};
+
+static void* take_record(POOL* pool)
+{
+    void* slot;
+    if (!pool->freed.empty()) {
+        slot = pool->freed.back();
+        pool->freed.pop_back();
+    } else {
+        if (pool->end - pool->next < (std::ptrdiff_t)pool->record) {
+            void* memory = ::operator new(SMALL_BLOCK_BYTES);
+            pool->blocks.push_back(BLOCK{memory, SMALL_BLOCK_BYTES, false});
+            ASAN_POISON_MEMORY_REGION(memory, SMALL_BLOCK_BYTES);
+            pool->next = (char*)memory;
+            pool->end = pool->next + SMALL_BLOCK_BYTES;
+        }
+        slot = pool->next;
+        pool->next += pool->record;
+    }
+    ASAN_UNPOISON_MEMORY_REGION(slot, pool->record);
+    return slot;
+}
+
+static void give_back(POOL* pool, void* record)
+{
+    pool->freed.push_back(record);
+    ASAN_POISON_MEMORY_REGION(record, pool->record);
+}
+
+static void release_pool(POOL* pool)
+{
+    for (const BLOCK& b : pool->blocks) {
+        ASAN_UNPOISON_MEMORY_REGION(b.memory, b.bytes);
+        if (b.large)
+            free_large(b.memory);
+        else
+            ::operator delete(b.memory);
+    }
+    *pool = POOL{pool->record, {}, {}, nullptr, nullptr};   // lists' memory too
+}
+
 NODE* new_node(int x, int y, const char* name)
 {
-    NODE* node = new NODE{};
+    NODE* node = new (take_record(&node_pool)) NODE{};
     node->label = -1;
     node->x = x;
     node->y = y;
@@ -25,7 +95,7 @@ NODE* new_node(int x, int y, const char* name)
 
 EDGE* new_edge(NODE* from, NODE* to, int length)
 {
-    EDGE* edge = new EDGE{};
+    EDGE* edge = new (take_record(&edge_pool)) EDGE{};
     edge->from = from;
     edge->to = to;
     edge->length = length;
@@ -34,8 +104,37 @@ EDGE* new_edge(NODE* from, NODE* to, int length)
     return edge;
 }
 
-void free_node(NODE* node) { delete node; }
-void free_edge(EDGE* edge) { delete edge; }
+void free_node(NODE* node) { give_back(&node_pool, node); }
+void free_edge(EDGE* edge) { give_back(&edge_pool, edge); }
+
+// Large memory lies on huge pages where the system offers them: a million
+// records then fault in, and are handed back, in a few dozen pages.
+void* new_large(std::size_t bytes)
+{
+    void* memory = ::operator new(bytes, HUGE_ALIGN, std::nothrow);
+    if (memory && bytes >= HUGE_PAGE)
+        madvise(memory, bytes, MADV_HUGEPAGE);
+    return memory;
+}
+
+void free_large(void* memory) { ::operator delete(memory, HUGE_ALIGN); }
+
+static void* new_block(std::size_t count, std::size_t record)
+{
+    return count == 0 || count > SIZE_MAX / record ? nullptr : new_large(count * record);
+}
+
+NODE* new_node_block(std::size_t count) { return (NODE*)new_block(count, sizeof(NODE)); }
+EDGE* new_edge_block(std::size_t count) { return (EDGE*)new_block(count, sizeof(EDGE)); }
+void  free_block(void* block) { free_large(block); }
+
+void keep_blocks(NODE* nodes, std::size_t node_count, EDGE* edges, std::size_t edge_count)
+{
+    if (nodes)
+        node_pool.blocks.push_back(BLOCK{nodes, node_count * sizeof(NODE), true});
+    if (edges)
+        edge_pool.blocks.push_back(BLOCK{edges, edge_count * sizeof(EDGE), true});
+}
 
 bool hit_node(const NODE* node, int px, int py)
 {
@@ -153,16 +252,10 @@ void delete_node(NODE* node)
 
 void clear_map()
 {
-    while (edge_list) {
-        EDGE* next = edge_list->next;
-        free_edge(edge_list);
-        edge_list = next;
-    }
-    while (node_list) {
-        NODE* next = node_list->next;
-        free_node(node_list);
-        node_list = next;
-    }
+    release_pool(&edge_pool);
+    release_pool(&node_pool);
+    edge_list = nullptr;
+    node_list = nullptr;
     current_node = nullptr;
     selected_edge = nullptr;
     map_version++;

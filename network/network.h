@@ -49,3 +49,35 @@ NODE* new_node(int x, int y, const char* name);   // label -1, not linked into n
 EDGE* new_edge(NODE* from, NODE* to, int length); // state 0, distance -1, not linked
 void  free_node(NODE* node);                      // releases an unlinked record
 void  free_edge(EDGE* edge);                      // releases an unlinked record
+
+// Large scratch and blocks, on huge pages where the system offers them.
+void* new_large(std::size_t bytes);   // null when out of memory; release with free_large
+void  free_large(void* memory);
+
+// A loaded map's nodes lie in one block, each list record just below the one
+// before it. Walks that number the nodes note the stretch at the list's tail
+// laid out so, and then tell a node's position there from its address alone,
+// without a cache miss on the record.
+struct NODE_RUN {
+    const NODE* high;   // the stretch's first record in list order, at the highest address
+    const NODE* low;    // its last record
+    long first;         // the list position of `high`
+};
+inline void note_run(NODE_RUN* run, const NODE* n, const NODE* before, long position)
+{
+    if (!before || n != before - 1)
+        *run = NODE_RUN{n, n, position};
+    run->low = n;
+}
+inline long run_position(const NODE_RUN& run, const NODE* n)   // -1 when outside the stretch
+{
+    std::uintptr_t a = (std::uintptr_t)n, lo = (std::uintptr_t)run.low, hi = (std::uintptr_t)run.high;
+    return a - lo <= hi - lo ? run.first + (long)((hi - a) / sizeof(NODE)) : -1;
+}
+
+// Whole blocks for the file reader, filled before the old map is dropped.
+NODE* new_node_block(std::size_t count);   // count unset records, null when 0 or out of memory
+EDGE* new_edge_block(std::size_t count);   // the same for roads
+void  free_block(void* block);             // releases a block the map was never given
+void  keep_blocks(NODE* nodes, std::size_t node_count, EDGE* edges, std::size_t edge_count);
+                                           // after clear_map: the map owns both blocks

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 #include "network.h"
@@ -18,27 +19,65 @@ struct SLOT {
     int length;
 };
 
-// A candidate road into a node not yet settled; the smallest (total, edge) wins.
+// What the search knows of a node. Until the node is settled, `total` and
+// `edge` are its best offer so far (edge -1: none); once it is settled, its
+// distance and the tree road into it. `order` counts settlements, -1 before.
+// Its slots lie in slots[first .. last-1], at hand when the node is reached.
+struct REACH {
+    std::int64_t total;
+    int edge;
+    int order;
+    int first;
+    int last;
+};
+
+// A candidate road into a node not yet settled; the smallest (total, edge)
+// wins. It carries the node's slot run, to fetch before the node is settled.
 struct ENTRY {
     std::int64_t total;
     int edge;
     int node;
+    int first;
+    int last;
 };
 
-// The scratch of a solve, kept between solves so that the memory is reused.
-// The solve works on these arrays alone and writes the roads back at the end,
-// so the road records are only ever visited in list order.
-static std::vector<NODE*> nodes;          // node_list by position
-static std::vector<EDGE*> edges;          // edge_list by position
-static std::vector<int> ends;             // two node positions per road; -1 when never travelled
-static std::vector<int> first_slot;       // node i's slots: first_slot[i] .. first_slot[i+1]-1
-static std::vector<int> next_slot;        // fill cursor while the slots are built
-static std::vector<SLOT> slots;
-static std::vector<unsigned char> state;  // per road: STATE_*
-static std::vector<int> from_end;         // per road reached: position of its `from` end
-static std::vector<std::int64_t> total;   // per road reached: its `distance`
-static std::vector<ENTRY> best;           // per node: the best candidate into it, edge -1 for none
-static std::vector<ENTRY> heap;           // 4-ary min-heap by `before`
+// The scratch of a solve. The search touches only these arrays; the road
+// records are read and written in list order, before and after it. Small
+// maps keep them for the next solve, large ones hand them back.
+template <typename T> struct SCRATCH {
+    T* items = nullptr;
+    std::size_t room = 0;
+};
+
+static SCRATCH<int> ends;         // two node positions per road; -1 when never travelled
+static SCRATCH<int> first_slot;   // while the slots are built: where node i's run ends
+static SCRATCH<SLOT> slots;
+static SCRATCH<REACH> reach;      // per node
+static std::vector<ENTRY> heap;   // 4-ary min-heap by `before`
+
+enum { KEEP_BYTES = 64 << 20 };   // scratch kept between solves up to this size
+
+// Room for `count` items; the solve cannot go on without it.
+template <typename T> static T* room_for(SCRATCH<T>* s, std::size_t count)
+{
+    if (s->room < count) {
+        free_large(s->items);
+        s->items = (T*)new_large(count * sizeof(T));
+        if (!s->items)
+            throw std::bad_alloc();
+        s->room = count;
+    }
+    return s->items;
+}
+
+template <typename T> static void release_if_large(SCRATCH<T>* s)
+{
+    if (s->room * sizeof(T) > KEEP_BYTES) {
+        free_large(s->items);
+        s->items = nullptr;
+        s->room = 0;
+    }
+}
 
 // True when a is offered before b: smaller total, then nearer the list head.
 static bool before(const ENTRY& a, const ENTRY& b)
@@ -82,121 +121,192 @@ static ENTRY heap_pop()
     return top;
 }
 
-// The node's position in node_list, or -1 for a node that is not in it.
-static int position_of(const NODE* n)
+static inline int position_of(const NODE_RUN& run, const NODE* v)
 {
-    int i = n->index;
-    return i >= 0 && i < (int)nodes.size() && nodes[i] == n ? i : -1;
+    long position = run_position(run, v);
+    return position >= 0 ? (int)position : v->index;
 }
 
-// Numbers the nodes and roads and notes each road's ends.
-static void number_map()
+// Numbers the nodes into `index` and notes each road's ends as positions.
+// Returns the start's position, or -1 when there is no start in node_list.
+static int number_map(int* node_count, int* edge_count)
 {
-    nodes.clear();
-    edges.clear();
-    ends.clear();
-    for (NODE* n = node_list; n; n = n->next) {
-        n->index = (int)nodes.size();
-        nodes.push_back(n);
+    int n = 0, start = -1;
+    NODE_RUN run{};
+    for (NODE* v = node_list, *before = nullptr; v; before = v, v = v->next, n++) {
+        note_run(&run, v, before, n);
+        v->index = n;
+        if (v == current_node)
+            start = n;
     }
-    for (EDGE* e = edge_list; e; e = e->next) {
-        edges.push_back(e);
+    int m = 0;
+    for (EDGE* e = edge_list; e; e = e->next)
+        m++;
+    int* end = room_for(&ends, 2 * (std::size_t)m);
+    // The ends lie scattered over the node records. Those in the run are
+    // numbered by address; ask for the others a few roads ahead, so that
+    // their cache misses overlap.
+    EDGE* ahead = edge_list;
+    for (int k = 0; k < 8 && ahead; k++)
+        ahead = ahead->next;
+    for (EDGE* e = edge_list; e; e = e->next, end += 2) {
+        if (ahead) {
+            if (run_position(run, ahead->from) < 0)
+                __builtin_prefetch(ahead->from);
+            if (run_position(run, ahead->to) < 0)
+                __builtin_prefetch(ahead->to);
+            ahead = ahead->next;
+        }
         // A self-joined road is never travelled: it would settle its node twice.
-        int a = position_of(e->from), b = position_of(e->to);
-        bool open = a >= 0 && b >= 0 && a != b;
-        ends.push_back(open ? a : -1);
-        ends.push_back(open ? b : -1);
+        int a = position_of(run, e->from), b = position_of(run, e->to);
+        bool open = a >= 0 && a < n && b >= 0 && b < n && a != b;
+        end[0] = open ? a : -1;
+        end[1] = open ? b : -1;
     }
-    state.assign(edges.size(), STATE_UNSEEN);
+    *node_count = n;
+    *edge_count = m;
+    return start;
 }
 
-// Counting sort of the road ends into each node's run of slots.
-static void build_adjacency()
+// Counting sort of the road ends into each node's run of slots: first the
+// run ends, then filling each run from its back leaves its start.
+static void build_adjacency(int node_count, int edge_count)
 {
-    const int node_count = (int)nodes.size();
-    const int edge_count = (int)edges.size();
-    first_slot.assign(node_count + 1, 0);
-    for (int end : ends)
-        if (end >= 0)
-            first_slot[end + 1]++;
+    int* first = room_for(&first_slot, (std::size_t)node_count + 1);
+    const int* end = ends.items;
+    for (int i = 0; i <= node_count; i++)
+        first[i] = 0;
+    for (int k = 0; k < 2 * edge_count; k++)
+        if (end[k] >= 0)
+            first[end[k] + 1]++;
     for (int i = 0; i < node_count; i++)
-        first_slot[i + 1] += first_slot[i];
-    next_slot.assign(first_slot.begin(), first_slot.end() - 1);
-    slots.resize(first_slot[node_count]);
-    for (int k = 0; k < edge_count; k++) {
-        int a = ends[2 * k], b = ends[2 * k + 1];
+        first[i + 1] += first[i];
+    SLOT* slot = room_for(&slots, (std::size_t)first[node_count]);
+    for (int i = node_count; i > 0; i--)
+        first[i] = first[i - 1];
+    // first[i + 1] is now the fill cursor of node i's run, and ends at its end.
+    EDGE* e = edge_list;
+    for (int k = 0; k < edge_count; k++, e = e->next) {
+        int a = end[2 * k], b = end[2 * k + 1];
         if (a < 0)
             continue;
-        int length = edges[k]->length;
-        slots[next_slot[a]++] = SLOT{k, b, length};
-        slots[next_slot[b]++] = SLOT{k, a, length};
+        slot[first[a + 1]++] = SLOT{k, b, e->length};
+        slot[first[b + 1]++] = SLOT{k, a, e->length};
     }
-    from_end.resize(edge_count);
-    total.resize(edge_count);
-    best.assign(node_count, ENTRY{0, -1, -1});
+    REACH* r = room_for(&reach, (std::size_t)node_count);
+    for (int i = 0; i < node_count; i++)
+        r[i] = REACH{0, -1, -1, first[i], first[i + 1]};
     heap.clear();
 }
 
-// Settles node v at distance `base`: each road still open at v now runs from
-// v. An unseen one becomes a candidate; a candidate from a node settled
-// earlier joins two settled nodes and is discarded.
-static void settle(int v, std::int64_t base)
+// Settles node v at its best offer: every neighbour not yet settled is
+// offered the road, and keeps it when it beats the neighbour's best.
+// Only an offer better than the best can ever be chosen.
+static void settle(int v, int order)
 {
-    nodes[v]->label = base;
-    for (int s = first_slot[v]; s < first_slot[v + 1]; s++) {
-        const SLOT slot = slots[s];
-        const int k = slot.edge;
-        if (state[k] == STATE_TREE || state[k] == STATE_DISCARDED)
+    REACH* r = reach.items;
+    const SLOT* slot = slots.items;
+    r[v].order = order;
+    const std::int64_t base = r[v].total;
+    for (int s = r[v].first; s < r[v].last; s++) {
+        REACH& far = r[slot[s].other];
+        if (far.order >= 0)
             continue;
-        from_end[k] = v;
-        if (state[k] == STATE_CANDIDATE) {
-            state[k] = STATE_DISCARDED;
-            continue;
-        }
-        state[k] = STATE_CANDIDATE;
-        total[k] = base + slot.length;
-        ENTRY offer{total[k], k, slot.other};
-        // Only an offer better than the node's best can ever be chosen; the
-        // others stay candidates until the node's settlement discards them.
-        ENTRY& held = best[slot.other];
-        if (held.edge < 0 || before(offer, held)) {
-            held = offer;
+        ENTRY offer{base + slot[s].length, slot[s].edge, slot[s].other, far.first, far.last};
+        if (far.edge < 0 || offer.total < far.total ||
+            (offer.total == far.total && offer.edge < far.edge)) {
+            far.total = offer.total;
+            far.edge = offer.edge;
             heap_push(offer);
         }
     }
 }
 
-// Copies the outcome into the road records, in list order.
-static void write_roads()
+// The search: settles the start, then always the best offer left.
+static void search(int start)
 {
-    const int edge_count = (int)edges.size();
-    for (int k = 0; k < edge_count; k++) {
-        EDGE* e = edges[k];
-        e->state = state[k];
-        if (state[k] == STATE_UNSEEN)
-            continue;
-        int from = from_end[k];
-        e->from = nodes[from];
-        e->to = nodes[ends[2 * k] + ends[2 * k + 1] - from];
-        e->distance = total[k];
+    REACH* r = reach.items;
+    const SLOT* slot = slots.items;
+    int order = 0;
+    settle(start, order++);
+    while (!heap.empty()) {
+        ENTRY top = heap_pop();
+        if (r[top.node].order >= 0)
+            continue;   // settled meanwhile through a better road
+        // While this node is settled: the roads of the likely next few, and
+        // the neighbours of the next, whose roads an earlier pass asked for.
+        for (std::size_t h = 0; h < heap.size() && h < 5; h++) {
+            __builtin_prefetch(&slot[heap[h].first]);
+            __builtin_prefetch(&slot[heap[h].last - 1]);
+            __builtin_prefetch(&r[heap[h].node]);
+        }
+        if (!heap.empty())
+            for (int s = heap[0].first; s < heap[0].last; s++)
+                __builtin_prefetch(&r[slot[s].other]);
+        settle(top.node, order++);
     }
+}
+
+// The road records, in list order, from their ends. Both ends unsettled: the
+// road was never reached. Otherwise both are settled (the search ends only
+// when no road leaves the settled nodes), and the road became a candidate
+// when the earlier of them was settled. It is in the tree when it is the
+// later end's road in, running from the earlier end; else the later end's
+// settlement discarded it, and it runs from the later end.
+static void write_roads(int edge_count)
+{
+    const REACH* r = reach.items;
+    const int* end = ends.items;
+    const int AHEAD = 8;
+    EDGE* e = edge_list;
+    for (int k = 0; k < edge_count; k++, e = e->next) {
+        if (k + AHEAD < edge_count && end[2 * (k + AHEAD)] >= 0) {
+            __builtin_prefetch(&r[end[2 * (k + AHEAD)]]);
+            __builtin_prefetch(&r[end[2 * (k + AHEAD) + 1]]);
+        }
+        e->state = STATE_UNSEEN;
+        int a = end[2 * k], b = end[2 * k + 1];
+        if (a < 0 || r[a].order < 0)
+            continue;
+        bool from_first = r[a].order < r[b].order;   // `from` was settled first
+        const REACH& early = r[from_first ? a : b];
+        const REACH& late = r[from_first ? b : a];
+        bool tree = late.edge == k;
+        e->state = tree ? STATE_TREE : STATE_DISCARDED;
+        e->distance = early.total + e->length;
+        if (tree != from_first) {
+            NODE* t = e->from;
+            e->from = e->to;
+            e->to = t;
+        }
+    }
+}
+
+static void write_labels()
+{
+    const REACH* r = reach.items;
+    int i = 0;
+    for (NODE* v = node_list; v; v = v->next, i++)
+        if (r[i].order >= 0)
+            v->label = r[i].total;
 }
 
 void solve_shortest_paths()
 {
-    number_map();
-    if (current_node && position_of(current_node) >= 0) {
-        build_adjacency();
-        settle(current_node->index, 0);
-        while (!heap.empty()) {
-            ENTRY top = heap_pop();
-            // A road whose far end was settled meanwhile has been discarded.
-            if (state[top.edge] != STATE_CANDIDATE)
-                continue;
-            state[top.edge] = STATE_TREE;
-            settle(top.node, top.total);
-        }
+    int node_count, edge_count;
+    int start = number_map(&node_count, &edge_count);
+    build_adjacency(node_count, edge_count);
+    if (start >= 0) {
+        reach.items[start].total = 0;
+        search(start);
     }
-    write_roads();
+    write_roads(edge_count);
+    write_labels();
+    release_if_large(&ends);
+    release_if_large(&first_slot);
+    release_if_large(&slots);
+    release_if_large(&reach);
+    if (heap.capacity() * sizeof(ENTRY) > KEEP_BYTES)
+        std::vector<ENTRY>().swap(heap);
     map_version++;   // states and orientations decide the bands
 }
