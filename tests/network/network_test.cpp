@@ -19,7 +19,8 @@ TEST(Network, HitTestsAndStraightLengths)
     for (const auto& r : roads)
         EXPECT_EQ(hit_edge(r.edge, r.x, r.y), r.hit) << r.x << "," << r.y;
     EXPECT_TRUE(hit_node(n, 91, 109) && hit_node(n, 109, 91));   // a 19 x 19 square
-    EXPECT_FALSE(hit_node(n, 90, 100) || hit_node(n, 100, 110));
+    EXPECT_FALSE(hit_node(n, 90, 100) || hit_node(n, 110, 100) || hit_node(n, 100, 90) ||
+                 hit_node(n, 100, 110));                         // strict on all four sides
     EXPECT_EQ(straight_length(n, o), 141);                      // 141.42, truncated
     EXPECT_EQ(straight_length(o, f), 50);
     clear_map();
