@@ -13,11 +13,14 @@ TEST(Network, HitTestsAndStraightLengths)
     EDGE *diagonal = push_edge(o, n, 0), *back = push_edge(n, o, 0), *exact = push_edge(o, f, 0);
     const struct { const EDGE* edge; int x, y; bool hit; } roads[] = {
         {diagonal, 53, 47, true}, {diagonal, 54, 46, false},   // 4.24 and 5.66 off the line
-        {back, 103, 103, true}, {back, 104, 104, false},       // the box grown by 3
         {exact, 14, 5, true}, {exact, 15, 5, false}, {push_edge(n, n, 0), 100, 100, false},
     };
     for (const auto& r : roads)
         EXPECT_EQ(hit_edge(r.edge, r.x, r.y), r.hit) << r.x << "," << r.y;
+    for (const EDGE* e : {diagonal, back}) {                   // the box grown by 3, either way
+        EXPECT_TRUE(hit_edge(e, -3, -3) && hit_edge(e, 103, 103));
+        EXPECT_FALSE(hit_edge(e, -4, -4) || hit_edge(e, 104, 104));
+    }
     EXPECT_TRUE(hit_node(n, 91, 109) && hit_node(n, 109, 91));   // a 19 x 19 square
     EXPECT_FALSE(hit_node(n, 90, 100) || hit_node(n, 110, 100) || hit_node(n, 100, 90) ||
                  hit_node(n, 100, 110));                         // strict on all four sides
