@@ -502,6 +502,13 @@ static int create_temp(const char* name, std::string* temp)
     return -1;
 }
 
+// The folder part of a path, up to and with its last slash; empty for a
+// plain name in the working folder.
+static std::string folder_of(const std::string& path)
+{
+    return path.substr(0, path.rfind('/') + 1);
+}
+
 // The file a save must update: the name itself, or for a symbolic link the
 // file it points to, followed link by link, so that the link stays a link.
 // A link that points nowhere yet names the file to create, as opening the
@@ -518,11 +525,7 @@ static int resolve_target(const char* name, std::string* target)
         if (n < 0)
             return 1;
         link[n] = '\0';
-        std::size_t slash = target->rfind('/');
-        if (link[0] == '/' || slash == std::string::npos)
-            *target = link;
-        else
-            *target = target->substr(0, slash + 1) + link;
+        *target = link[0] == '/' ? std::string(link) : folder_of(*target) + link;
     }
     return 1;   // a loop of links
 }
@@ -552,9 +555,8 @@ static void keep_attributes(int fd, const struct stat* st)
 // The rename is only lasting once the folder that holds it reaches the disk.
 static void sync_folder(const std::string& target)
 {
-    std::size_t slash = target.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::string folder = folder_of(target);
+    int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         fsync(fd);
         close(fd);
