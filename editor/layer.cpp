@@ -238,25 +238,21 @@ static void plan_solve()
     }
 }
 
-// Draws the cell's items in list order, each text right after its item.
-static void draw_cell_items(CELL_ITEMS roads, CELL_ITEMS nodes)
+// Draws one list's items of a cell in list order, each text right after its
+// item; texts of items outside the cell still go in, after the last.
+static void draw_in_order(CELL_ITEMS items, const std::vector<TEXT_EVENT>& texts, bool roads)
 {
     std::size_t t = 0;
-    for (int i = 0; i < roads.count; i++) {
-        for (; t < frame.road_texts.size() && frame.road_texts[t].position < (int)roads.first[i]; t++)
-            print_status("%s", frame.road_texts[t].text);
-        draw_road(road_at(roads.first[i]));
+    for (int i = 0; i < items.count; i++) {
+        for (; t < texts.size() && texts[t].position < (int)items.first[i]; t++)
+            print_status("%s", texts[t].text);
+        if (roads)
+            draw_road(road_at(items.first[i]));
+        else
+            draw_node(node_at(items.first[i]));
     }
-    for (; t < frame.road_texts.size(); t++)
-        print_status("%s", frame.road_texts[t].text);
-    t = 0;
-    for (int i = 0; i < nodes.count; i++) {
-        for (; t < frame.node_texts.size() && frame.node_texts[t].position < (int)nodes.first[i]; t++)
-            print_status("%s", frame.node_texts[t].text);
-        draw_node(node_at(nodes.first[i]));
-    }
-    for (; t < frame.node_texts.size(); t++)
-        print_status("%s", frame.node_texts[t].text);
+    for (; t < texts.size(); t++)
+        print_status("%s", texts[t].text);
 }
 
 // The cell as the full frame draws it, clipped to the cell.
@@ -272,7 +268,8 @@ static void redraw_cell(int cell)
         return;
     set_clip_rect(back_buffer, x1, y1, x2, y2);
     draw_underlay();
-    draw_cell_items(cell_roads(cell), cell_nodes(cell));
+    draw_in_order(cell_roads(cell), frame.road_texts, true);
+    draw_in_order(cell_nodes(cell), frame.node_texts, false);
     set_clip_rect(back_buffer, 0, 0, SCREEN_W - 1, SCREEN_H - 1);
 }
 
@@ -291,15 +288,6 @@ static void redraw_dirty_cells()
 
 static bool by_position(const TEXT_EVENT& a, const TEXT_EVENT& b) { return a.position < b.position; }
 
-// The sprite ends as the full frame leaves it: the hover image over a node.
-static void set_frame_sprite()
-{
-    if (frame.blue_road)
-        set_sprite(cursor_hover);
-    set_sprite(cursor_normal);
-    if (frame.blue_node)
-        set_sprite(cursor_hover);
-}
 
 int draw_cached_frame(int screen)
 {
@@ -316,6 +304,7 @@ int draw_cached_frame(int screen)
     std::stable_sort(frame.node_texts.begin(), frame.node_texts.end(), by_position);
     blit(layers[screen].bitmap, back_buffer, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
     redraw_dirty_cells();
-    set_frame_sprite();
+    // The sprite ends as the full frame leaves it: the hover image over a node.
+    set_sprite(frame.blue_node ? cursor_hover : cursor_normal);
     return 0;
 }
