@@ -26,7 +26,7 @@ enum { MAP_MAGIC = 9992, NAME_CHARS = 15 };
 
 struct SCANNER {
     const char* p;     // next unread byte
-    const char* end;   // one past the last byte of the file
+    const char* end;   // one past the last byte read so far
 };
 
 // The white space fscanf's %d skips in the C locale.
