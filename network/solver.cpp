@@ -1,9 +1,10 @@
 // The shortest-path solver. Dijkstra's method over adjacency built afresh for
-// each solve, with a heap keyed by (total, position in edge_list): the same
-// tree, labels, orientations and totals as scanning the whole road list once
-// per settled node, at O((nodes + roads) log roads).
+// each solve, taking offers by (total, position in edge_list): the same tree,
+// labels, orientations and totals as scanning the whole road list once per
+// settled node, in time near linear in nodes and roads.
 #include "solver.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <new>
@@ -49,11 +50,9 @@ template <typename T> struct SCRATCH {
     std::size_t room = 0;
 };
 
-static SCRATCH<int> ends;         // two node positions per road; -1 when never travelled
-static SCRATCH<int> first_slot;   // while the slots are built: where node i's run ends
 static SCRATCH<SLOT> slots;
 static SCRATCH<REACH> reach;      // per node
-static std::vector<ENTRY> heap;   // 4-ary min-heap by `before`
+static NODE_RUN run;              // the nodes this solve numbers by address
 
 enum { KEEP_BYTES = 64 << 20 };   // scratch kept between solves up to this size
 
@@ -79,124 +78,222 @@ template <typename T> static void release_if_large(SCRATCH<T>* s)
     }
 }
 
-// True when a is offered before b: smaller total, then nearer the list head.
-static bool before(const ENTRY& a, const ENTRY& b)
+// The offers waiting, on a wheel of buckets by total. Every offer waiting
+// lies within the longest road of the least total taken (it was made from a
+// settled node), so with each bucket 2^shift totals wide and that span under
+// the wheel's size, a bucket's place on the wheel never wraps onto another
+// one in use. Each offer is stored once and sorted once, when its bucket
+// comes up; offers made into that bucket afterwards (over short roads) wait
+// beside it in `late`, a heap. Knowing the next offers in order lets the
+// search ask for their memory well before it needs it.
+enum { WHEEL = 4096, WORD = 64 };
+static std::vector<ENTRY> wheel[WHEEL];
+static std::uint64_t used[WHEEL / WORD];   // buckets holding offers, but for the current one
+static std::vector<ENTRY> late;
+static int shift;                          // a bucket is 2^shift totals wide
+static std::uint64_t current;              // total >> shift of the bucket being taken
+static std::size_t spread;                 // offers on the wheel outside the current bucket
+
+// Offer a is taken after offer b: larger total, then further from the list head.
+// A lambda rather than a function, so that the sorts and heaps inline it.
+static const auto after = [](const ENTRY& a, const ENTRY& b) {
+    return a.total > b.total || (a.total == b.total && a.edge > b.edge);
+};
+
+static void queue_clear(int longest)
 {
-    return a.total < b.total || (a.total == b.total && a.edge < b.edge);
+    for (std::vector<ENTRY>& b : wheel)
+        b.clear();
+    for (std::uint64_t& u : used)
+        u = 0;
+    late.clear();
+    shift = 0;
+    while ((longest >> shift) >= WHEEL - 2)
+        shift++;
+    current = 0;
+    spread = 0;
 }
 
-static void heap_push(const ENTRY& entry)
+static void queue_push(const ENTRY& entry)
 {
-    std::size_t i = heap.size();
-    heap.push_back(entry);
-    while (i > 0 && before(entry, heap[(i - 1) / 4])) {
-        heap[i] = heap[(i - 1) / 4];
-        i = (i - 1) / 4;
+    const std::uint64_t key = (std::uint64_t)entry.total >> shift;
+    if (key == current) {
+        late.push_back(entry);
+        std::push_heap(late.begin(), late.end(), after);
+        return;
     }
-    heap[i] = entry;
+    const int i = (int)(key % WHEEL);
+    wheel[i].push_back(entry);
+    used[i / WORD] |= 1ull << (i % WORD);
+    spread++;
 }
 
-static ENTRY heap_pop()
+// The first bucket in use at or after wheel place i; -1 when none is.
+static int next_used(int i)
 {
-    const ENTRY top = heap[0];
-    const ENTRY last = heap.back();
-    heap.pop_back();
-    const std::size_t n = heap.size();
-    std::size_t i = 0;
-    while (n > 0) {
-        std::size_t child = 4 * i + 1;
-        if (child >= n)
-            break;
-        std::size_t least = child;
-        for (std::size_t j = child + 1; j < child + 4 && j < n; j++)
-            if (before(heap[j], heap[least]))
-                least = j;
-        if (!before(heap[least], last))
-            break;
-        heap[i] = heap[least];
-        i = least;
+    for (int words = 0; words <= WHEEL / WORD; words++) {
+        std::uint64_t bits = used[i / WORD] >> (i % WORD);
+        if (bits)
+            return i + __builtin_ctzll(bits);
+        i = (i / WORD + 1) * WORD % WHEEL;
     }
-    if (n > 0)
-        heap[i] = last;
-    return top;
+    return -1;
 }
 
-static inline int position_of(const NODE_RUN& run, const NODE* v)
+// The memory settling a bucket's offers needs comes in two steps: first the
+// roads of each offer's node, then, once those have come, its neighbours.
+static void ask_for_roads(const std::vector<ENTRY>& b)
+{
+    for (const ENTRY& e : b) {
+        __builtin_prefetch(&slots.items[e.first]);
+        __builtin_prefetch(&slots.items[e.last - 1]);
+        __builtin_prefetch(&reach.items[e.node]);
+    }
+}
+
+static void ask_for_neighbours(const std::vector<ENTRY>& b)
+{
+    const SLOT* slot = slots.items;
+    for (const ENTRY& e : b)
+        for (int s = e.first; s < e.last; s++)
+            __builtin_prefetch(&reach.items[slot[s].other]);
+}
+
+// The next bucket in use after the current one, sorted with its first offer
+// last; false when no offer waits on the wheel. Its offers' roads were asked
+// for when the bucket before it came up; the one after it is asked for now.
+static bool queue_turn()
+{
+    if (spread == 0)
+        return false;
+    const int i = next_used((int)((current + 1) % WHEEL));
+    current += (std::uint64_t)((i - (int)(current % WHEEL) + WHEEL) % WHEEL);
+    used[i / WORD] &= ~(1ull << (i % WORD));
+    std::vector<ENTRY>& now = wheel[i];
+    spread -= now.size();
+    std::sort(now.begin(), now.end(), after);
+    ask_for_neighbours(now);
+    if (spread > 0)
+        ask_for_roads(wheel[next_used((i + 1) % WHEEL)]);
+    return true;
+}
+
+static inline int position_of(const NODE* v)
 {
     long position = run_position(run, v);
     return position >= 0 ? (int)position : v->index;
 }
 
-// Numbers the nodes into `index` and notes each road's ends as positions.
-// Returns the start's position, or -1 when there is no start in node_list.
-static int number_map(int* node_count, int* edge_count)
+// The road's ends as node positions; false when the search never travels
+// it, as a self-joined road, which would settle its node twice.
+static inline bool road_ends(const EDGE* e, int node_count, int* a, int* b)
+{
+    *a = position_of(e->from);
+    *b = position_of(e->to);
+    return *a >= 0 && *a < node_count && *b >= 0 && *b < node_count && *a != *b;
+}
+
+// Each walk of the road list asks for the ends of the road a few ahead that
+// lie outside the run, so that their cache misses overlap; a loaded map's
+// nodes all lie in it.
+enum { AHEAD = 8 };
+static bool scattered;   // some nodes lie outside the run
+
+static EDGE* ahead_of_head()
+{
+    EDGE* ahead = edge_list;
+    for (int k = 0; k < AHEAD && ahead; k++)
+        ahead = ahead->next;
+    return ahead;
+}
+
+static inline void ask_ahead(EDGE** ahead)
+{
+    if (!*ahead)
+        return;
+    if (!scattered) {
+        *ahead = (*ahead)->next;
+        return;
+    }
+    if (run_position(run, (*ahead)->from) < 0)
+        __builtin_prefetch((*ahead)->from);
+    if (run_position(run, (*ahead)->to) < 0)
+        __builtin_prefetch((*ahead)->to);
+    *ahead = (*ahead)->next;
+}
+
+// Numbers the nodes into `index` and counts each node's travelled roads into
+// its REACH's `last`. Returns the start's position, or -1 when there is no
+// start in node_list.
+static int number_map(int* node_count)
 {
     int n = 0, start = -1;
-    NODE_RUN run{};
     for (NODE* v = node_list, *before = nullptr; v; before = v, v = v->next, n++) {
         note_run(&run, v, before, n);
         v->index = n;
         if (v == current_node)
             start = n;
     }
-    int m = 0;
-    for (EDGE* e = edge_list; e; e = e->next)
-        m++;
-    int* end = room_for(&ends, 2 * (std::size_t)m);
-    // The ends lie scattered over the node records. Those in the run are
-    // numbered by address; ask for the others a few roads ahead, so that
-    // their cache misses overlap.
-    EDGE* ahead = edge_list;
-    for (int k = 0; k < 8 && ahead; k++)
-        ahead = ahead->next;
-    for (EDGE* e = edge_list; e; e = e->next, end += 2) {
-        if (ahead) {
-            if (run_position(run, ahead->from) < 0)
-                __builtin_prefetch(ahead->from);
-            if (run_position(run, ahead->to) < 0)
-                __builtin_prefetch(ahead->to);
-            ahead = ahead->next;
+    scattered = run.first != 0 || run_position(run, run.low) != n - 1;
+    REACH* r = room_for(&reach, (std::size_t)n);
+    for (int i = 0; i < n; i++)
+        r[i] = REACH{0, -1, -1, 0, 0};
+    int a, b;
+    EDGE* ahead = ahead_of_head();
+    for (EDGE* e = edge_list; e; e = e->next) {
+        ask_ahead(&ahead);
+        if (road_ends(e, n, &a, &b)) {
+            r[a].last++;
+            r[b].last++;
         }
-        // A self-joined road is never travelled: it would settle its node twice.
-        int a = position_of(run, e->from), b = position_of(run, e->to);
-        bool open = a >= 0 && a < n && b >= 0 && b < n && a != b;
-        end[0] = open ? a : -1;
-        end[1] = open ? b : -1;
     }
     *node_count = n;
-    *edge_count = m;
     return start;
 }
 
-// Counting sort of the road ends into each node's run of slots: first the
-// run ends, then filling each run from its back leaves its start.
-static void build_adjacency(int node_count, int edge_count)
+// The best offer waiting; false when none is left.
+static bool queue_pop(ENTRY* top)
 {
-    int* first = room_for(&first_slot, (std::size_t)node_count + 1);
-    const int* end = ends.items;
-    for (int i = 0; i <= node_count; i++)
-        first[i] = 0;
-    for (int k = 0; k < 2 * edge_count; k++)
-        if (end[k] >= 0)
-            first[end[k] + 1]++;
-    for (int i = 0; i < node_count; i++)
-        first[i + 1] += first[i];
-    SLOT* slot = room_for(&slots, (std::size_t)first[node_count]);
-    for (int i = node_count; i > 0; i--)
-        first[i] = first[i - 1];
-    // first[i + 1] is now the fill cursor of node i's run, and ends at its end.
-    EDGE* e = edge_list;
-    for (int k = 0; k < edge_count; k++, e = e->next) {
-        int a = end[2 * k], b = end[2 * k + 1];
-        if (a < 0)
-            continue;
-        slot[first[a + 1]++] = SLOT{k, b, e->length};
-        slot[first[b + 1]++] = SLOT{k, a, e->length};
+    std::vector<ENTRY>* now = &wheel[current % WHEEL];
+    if (now->empty() && late.empty()) {
+        if (!queue_turn())
+            return false;
+        now = &wheel[current % WHEEL];
     }
-    REACH* r = room_for(&reach, (std::size_t)node_count);
-    for (int i = 0; i < node_count; i++)
-        r[i] = REACH{0, -1, -1, first[i], first[i + 1]};
-    heap.clear();
+    if (!late.empty() && (now->empty() || after(now->back(), late.front()))) {
+        std::pop_heap(late.begin(), late.end(), after);
+        *top = late.back();
+        late.pop_back();
+    } else {
+        *top = now->back();
+        now->pop_back();
+    }
+    return true;
+}
+
+// Counting sort of the road ends into each node's run of slots: the counts
+// give each run's start, and filling the runs leaves `last` at their ends.
+static void build_adjacency(int node_count)
+{
+    REACH* r = reach.items;
+    int sum = 0;
+    for (int i = 0; i < node_count; i++) {
+        r[i].first = sum;
+        sum += r[i].last;
+        r[i].last = r[i].first;
+    }
+    SLOT* slot = room_for(&slots, (std::size_t)sum);
+    int k = 0, a, b, longest = 0;
+    EDGE* ahead = ahead_of_head();
+    for (EDGE* e = edge_list; e; e = e->next, k++) {
+        ask_ahead(&ahead);
+        if (road_ends(e, node_count, &a, &b)) {
+            slot[r[a].last++] = SLOT{k, b, e->length};
+            slot[r[b].last++] = SLOT{k, a, e->length};
+            longest = std::max(longest, e->length);
+        }
+    }
+    queue_clear(longest);
 }
 
 // Settles node v at its best offer: every neighbour not yet settled is
@@ -217,7 +314,7 @@ static void settle(int v, int order)
             (offer.total == far.total && offer.edge < far.edge)) {
             far.total = offer.total;
             far.edge = offer.edge;
-            heap_push(offer);
+            queue_push(offer);
         }
     }
 }
@@ -226,23 +323,12 @@ static void settle(int v, int order)
 static void search(int start)
 {
     REACH* r = reach.items;
-    const SLOT* slot = slots.items;
     int order = 0;
     settle(start, order++);
-    while (!heap.empty()) {
-        ENTRY top = heap_pop();
+    ENTRY top;
+    while (queue_pop(&top)) {
         if (r[top.node].order >= 0)
             continue;   // settled meanwhile through a better road
-        // While this node is settled: the roads of the likely next few, and
-        // the neighbours of the next, whose roads an earlier pass asked for.
-        for (std::size_t h = 0; h < heap.size() && h < 5; h++) {
-            __builtin_prefetch(&slot[heap[h].first]);
-            __builtin_prefetch(&slot[heap[h].last - 1]);
-            __builtin_prefetch(&r[heap[h].node]);
-        }
-        if (!heap.empty())
-            for (int s = heap[0].first; s < heap[0].last; s++)
-                __builtin_prefetch(&r[slot[s].other]);
         settle(top.node, order++);
     }
 }
@@ -253,20 +339,19 @@ static void search(int start)
 // when the earlier of them was settled. It is in the tree when it is the
 // later end's road in, running from the earlier end; else the later end's
 // settlement discarded it, and it runs from the later end.
-static void write_roads(int edge_count)
+static void write_roads(int node_count)
 {
     const REACH* r = reach.items;
-    const int* end = ends.items;
-    const int AHEAD = 8;
-    EDGE* e = edge_list;
-    for (int k = 0; k < edge_count; k++, e = e->next) {
-        if (k + AHEAD < edge_count && end[2 * (k + AHEAD)] >= 0) {
-            __builtin_prefetch(&r[end[2 * (k + AHEAD)]]);
-            __builtin_prefetch(&r[end[2 * (k + AHEAD) + 1]]);
+    int k = 0, a, b;
+    EDGE* ahead = ahead_of_head();
+    for (EDGE* e = edge_list; e; e = e->next, k++) {
+        if (ahead && road_ends(ahead, node_count, &a, &b)) {
+            __builtin_prefetch(&r[a]);
+            __builtin_prefetch(&r[b]);
         }
+        ask_ahead(&ahead);
         e->state = STATE_UNSEEN;
-        int a = end[2 * k], b = end[2 * k + 1];
-        if (a < 0 || r[a].order < 0)
+        if (!road_ends(e, node_count, &a, &b) || r[a].order < 0)
             continue;
         bool from_first = r[a].order < r[b].order;   // `from` was settled first
         const REACH& early = r[from_first ? a : b];
@@ -293,20 +378,21 @@ static void write_labels()
 
 void solve_shortest_paths()
 {
-    int node_count, edge_count;
-    int start = number_map(&node_count, &edge_count);
-    build_adjacency(node_count, edge_count);
+    int node_count;
+    int start = number_map(&node_count);
+    build_adjacency(node_count);
     if (start >= 0) {
         reach.items[start].total = 0;
         search(start);
     }
-    write_roads(edge_count);
+    write_roads(node_count);
     write_labels();
-    release_if_large(&ends);
-    release_if_large(&first_slot);
     release_if_large(&slots);
     release_if_large(&reach);
-    if (heap.capacity() * sizeof(ENTRY) > KEEP_BYTES)
-        std::vector<ENTRY>().swap(heap);
+    for (std::vector<ENTRY>& b : wheel)
+        if (b.capacity() * sizeof(ENTRY) > KEEP_BYTES)
+            std::vector<ENTRY>().swap(b);
+    if (late.capacity() * sizeof(ENTRY) > KEEP_BYTES)
+        std::vector<ENTRY>().swap(late);
     map_version++;   // states and orientations decide the bands
 }

@@ -22,6 +22,11 @@ std::string solves(unsigned seed, void (*solve)())
     std::vector<NODE*> all;
     for (int i = pick(0, 12); i > 0; i--)
         all.emplace_back(push_node(0, 0, "N"))->label = pick(-1, 3);
+    if (seed % 3 == 1) {   // records no longer one below the other, as after edits
+        node_list = nullptr;
+        for (auto n = all.rbegin(); n != all.rend(); ++n)
+            (*n)->next = node_list, node_list = *n;
+    }
     for (int i = all.empty() ? 0 : pick(0, 3 * (int)all.size()); i > 0; i--) {
         EDGE* e = push_edge(all[pick(0, all.size() - 1)], all[pick(0, all.size() - 1)],
                             pick(0, longest[seed % 4]));
