@@ -1,7 +1,7 @@
 // The map file. The reader reads the file a stretch at a time, all of it
 // into new records, before it lets go of the map in memory; the writer
-// formats into one buffer and puts the file in place with a rename, so a
-// failed save leaves the old file as it was.
+// streams the text into a file beside the target and puts it in place with
+// a rename, so a failed save leaves the old file as it was.
 #include "map_file.h"
 
 #include <fcntl.h>
@@ -350,18 +350,69 @@ int load_map(const char* name)
 
 // ---- writing ------------------------------------------------------------
 
-// The text of a whole map, on huge pages where the system offers them.
-struct FREE_TEXT {
-    void operator()(char* text) const { free_large(text); }
-};
-using TEXT = std::unique_ptr<char, FREE_TEXT>;
+// The file goes out a stretch at a time: formatted into a small buffer and
+// written, and every WRITE_BEHIND bytes handed to the disk, the stretch
+// before waited for and dropped from the page cache. A large save so writes
+// to the disk while it formats, and its pages do not pile up in memory.
+enum { WRITE_BUFFER = 1 << 20, WRITE_BEHIND = 32 << 20 };
 
-static char* new_text(std::size_t bytes) { return (char*)new_large(bytes); }
+struct WRITER {
+    int fd;
+    char* p;              // next free byte of buf
+    char* end;            // where buf's WRITE_BUFFER bytes end; the slack lies beyond
+    off_t written;        // bytes written to the file
+    off_t started;        // bytes the disk was asked to write
+    off_t dropped;        // bytes written out and dropped from the cache
+    bool failed;
+    std::vector<char> buf;
+};
+
+static int write_all(int fd, const char* p, std::size_t size)
+{
+    while (size > 0) {
+        ssize_t n = write(fd, p, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return 1;
+        p += n;
+        size -= (std::size_t)n;
+    }
+    return 0;
+}
+
+// Errors here only cost speed: the fsync at the end reports any failed write.
+static void write_behind(WRITER* w)
+{
+    if (w->written - w->started < WRITE_BEHIND)
+        return;
+    sync_file_range(w->fd, w->started, w->written - w->started, SYNC_FILE_RANGE_WRITE);
+    if (w->started > w->dropped) {
+        sync_file_range(w->fd, w->dropped, w->started - w->dropped,
+                        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                            SYNC_FILE_RANGE_WAIT_AFTER);
+        posix_fadvise(w->fd, w->dropped, w->started - w->dropped, POSIX_FADV_DONTNEED);
+        w->dropped = w->started;
+    }
+    w->started = w->written;
+}
+
+static void flush_text(WRITER* w)
+{
+    const std::size_t size = (std::size_t)(w->p - w->buf.data());
+    if (!w->failed && write_all(w->fd, w->buf.data(), size) != 0)
+        w->failed = true;
+    w->written += (off_t)size;
+    w->p = w->buf.data();
+    if (!w->failed)
+        write_behind(w);
+}
 
 // Room per 32-bit number and its separator; labels count nodes, so they fit
 // too. The slack covers the header and lets to_chars see room for 20 digits.
 enum { NUMBER_ROOM = 12, NODE_ROOM = 2 * NUMBER_ROOM + NAME_CHARS + 1,
        EDGE_ROOM = 3 * NUMBER_ROOM, SLACK = 96 };
+enum { STRETCH = 1024, AHEAD = 48 };   // roads gathered, and asked for ahead, at a time
 
 // Decimal digits two at a time from a table, inlined into the writer's
 // loops: formatting is most of the save's time.
@@ -396,16 +447,22 @@ static inline __attribute__((always_inline)) char* put_int(char* p, int value, c
 
 // A name field is 16 bytes and the room for it as much: copy it whole,
 // keep what comes before its end.
-static char* put_nodes(char* p)
+static void put_nodes(WRITER* w)
 {
+    char* p = w->p;
     for (NODE* n = node_list; n; n = n->next) {
+        if (p > w->end) {
+            w->p = p;
+            flush_text(w);
+            p = w->p;
+        }
         p = put_int(p, n->x, ' ');
         p = put_int(p, n->y, '\n');
         std::memcpy(p, n->name, sizeof n->name);
         p += strnlen(n->name, NAME_CHARS);
         *p++ = '\n';
     }
-    return p;
+    w->p = p;
 }
 
 // The ends' labels lie scattered over the node records. Those in the run
@@ -418,9 +475,8 @@ static inline int label_of(const NODE_RUN& run, const NODE* n)
     return position >= 0 ? (int)position : (int)n->label;
 }
 
-static char* put_roads(char* p, const NODE_RUN& run)
+static void put_roads(WRITER* w, const NODE_RUN& run)
 {
-    enum { STRETCH = 1024, AHEAD = 48 };
     int road[3 * STRETCH];
     EDGE* ahead = edge_list;
     for (int k = 0; k < AHEAD && ahead; k++)
@@ -439,54 +495,55 @@ static char* put_roads(char* p, const NODE_RUN& run)
             road[3 * n + 1] = label_of(run, e->to);
             road[3 * n + 2] = e->length;
         }
+        if (w->p > w->end)
+            flush_text(w);
+        char* p = w->p;
         for (const int* r = road; r < road + 3 * n; r += 3) {
             p = put_int(p, r[0], ' ');
             p = put_int(p, r[1], ' ');
             p = put_int(p, r[2], '\n');
         }
+        w->p = p;
     }
-    return p;
 }
 
-// The whole file in one buffer. Numbers the nodes into `label`, which the
-// road lines then name. 1 for a map too large for the reader's ints, or
-// for the memory to hold it.
-static int format_map(TEXT* out, std::size_t* size)
+// Numbers the nodes into `label`, which the road lines then name, and
+// notes the run of records that are numbered by address. 1 for a map too
+// large for the reader's ints.
+static int number_nodes(NODE_RUN* run, int* node_count, int* edge_count)
 {
-    std::size_t node_count = 0, edge_count = 0;
-    NODE_RUN run{};
+    std::size_t nodes = 0, edges = 0;
     for (NODE* n = node_list, *before = nullptr; n; before = n, n = n->next) {
-        note_run(&run, n, before, (long)node_count);
-        n->label = (std::int64_t)node_count++;
+        note_run(run, n, before, (long)nodes);
+        n->label = (std::int64_t)nodes++;
     }
     for (EDGE* e = edge_list; e; e = e->next)
-        edge_count++;
-    if (node_count > INT_MAX || edge_count > INT_MAX)
+        edges++;
+    if (nodes > INT_MAX || edges > INT_MAX)
         return 1;
-    out->reset(new_text(SLACK + node_count * NODE_ROOM + edge_count * EDGE_ROOM));
-    if (!*out)
-        return 1;
-    char* p = out->get();
-    p = put_int(p, MAP_MAGIC, '\n');
-    p = put_int(p, (int)node_count, ' ');
-    p = put_int(p, (int)edge_count, '\n');
-    p = put_roads(put_nodes(p), run);
-    *size = (std::size_t)(p - out->get());
+    *node_count = (int)nodes;
+    *edge_count = (int)edges;
     return 0;
 }
 
-static int write_all(int fd, const char* p, std::size_t size)
+// The whole file; 1 when a write failed.
+static int write_map(int fd)
 {
-    while (size > 0) {
-        ssize_t n = write(fd, p, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return 1;
-        p += n;
-        size -= (std::size_t)n;
-    }
-    return 0;
+    NODE_RUN run{};
+    int node_count, edge_count;
+    if (number_nodes(&run, &node_count, &edge_count) != 0)
+        return 1;
+    WRITER w{fd, nullptr, nullptr, 0, 0, 0, false, {}};
+    w.buf.resize(WRITE_BUFFER + std::max<std::size_t>(NODE_ROOM, STRETCH * EDGE_ROOM) + SLACK);
+    w.p = w.buf.data();
+    w.end = w.p + WRITE_BUFFER;
+    w.p = put_int(w.p, MAP_MAGIC, '\n');
+    w.p = put_int(w.p, node_count, ' ');
+    w.p = put_int(w.p, edge_count, '\n');
+    put_nodes(&w);
+    put_roads(&w, run);
+    flush_text(&w);
+    return w.failed ? 1 : 0;
 }
 
 // A new file beside the target, named after it; *temp receives its name.
@@ -572,10 +629,6 @@ int save_map(const char* name)
     bool exists = stat(target.c_str(), &st) == 0;
     if (exists && (!S_ISREG(st.st_mode) || refuses_writing(target.c_str(), &st)))
         return 1;
-    TEXT text;
-    std::size_t size;
-    if (format_map(&text, &size) != 0)
-        return 1;
     std::string temp;
     int fd = create_temp(target.c_str(), &temp);
     if (fd < 0)
@@ -584,7 +637,7 @@ int save_map(const char* name)
         keep_attributes(fd, &st);
     // fsync too: a rename that reaches the disk before the data would leave
     // an empty file after a crash.
-    bool ok = write_all(fd, text.get(), size) == 0 && fsync(fd) == 0;
+    bool ok = write_map(fd) == 0 && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
     ok = ok && rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
