@@ -142,20 +142,23 @@ static int next_used(int i)
 
 // The memory settling a bucket's offers needs comes in two steps: first the
 // roads of each offer's node, then, once those have come, its neighbours.
+// Only the first offers taken are asked for, as more would not stay in cache.
+enum { ASKED = 32 };
+
 static void ask_for_roads(const std::vector<ENTRY>& b)
 {
-    for (const ENTRY& e : b) {
-        __builtin_prefetch(&slots.items[e.first]);
-        __builtin_prefetch(&slots.items[e.last - 1]);
-        __builtin_prefetch(&reach.items[e.node]);
+    for (std::size_t k = b.size(); k-- > 0 && k + ASKED >= b.size();) {
+        __builtin_prefetch(&slots.items[b[k].first]);
+        __builtin_prefetch(&slots.items[b[k].last - 1]);
+        __builtin_prefetch(&reach.items[b[k].node]);
     }
 }
 
 static void ask_for_neighbours(const std::vector<ENTRY>& b)
 {
     const SLOT* slot = slots.items;
-    for (const ENTRY& e : b)
-        for (int s = e.first; s < e.last; s++)
+    for (std::size_t k = b.size(); k-- > 0 && k + ASKED >= b.size();)
+        for (int s = b[k].first; s < b[k].last; s++)
             __builtin_prefetch(&reach.items[slot[s].other]);
 }
 
