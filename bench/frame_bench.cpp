@@ -123,12 +123,15 @@ static bool check_edits(int roads, int rx, int ry)
     ok &= same_frame("road added", roads, a->x + 1, a->y, cursor_normal, false);
     NODE* split = find_or_add_node(225, 591);   // on both roads along the bar
     ok &= same_frame("screen-wide road split", roads, split->x, split->y, cursor_hover, false);
-    for (int k = 1; k <= 3; k++) {
+    int was_x = 0, was_y = 0;
+    for (int k = 1; k <= 4; k++) {
+        was_x = split->x, was_y = split->y;
         move_node(split, split->x + 37 * k, split->y - 11 * k);
         current_node = split;
         ok &= same_frame("dragged node", roads, split->x, split->y, cursor_hover, false);
         current_node = nullptr;
     }
+    ok &= same_frame("hover where the dragged node was", roads, was_x, was_y, cursor_normal, false);
     delete_edge(edge_list);
     ok &= same_frame("road deleted", roads, rx, ry, cursor_normal, false);
     delete_node(split);
@@ -180,13 +183,15 @@ static bool check_frames(int roads)
 
 // ---- timing ----------------------------------------------------------------
 
-enum { EDIT, EDIT_FULL, SELECTED, SELECTED_FULL, SELECTING, SOLVE, SOLVE_FULL, DRAG, DRAG_LONG, SETTLE,
-       REBUILD, KINDS };
+enum { EDIT, EDIT_FULL, SELECTED, SELECTED_FULL, SELECTING, SOLVE, SOLVE_FULL, DRAG, DRAG_LONG,
+       DRAG_SWITCH, SETTLE, REBUILD, KINDS };
 static const char* kind_names[KINDS] = {
     "editing frame, cached", "editing frame, full redraw",
     "editing frame, screen-wide road selected, cached", "same, full redraw",
     "first frame after selecting it, right after an undo", "solve frame, cached",
-    "solve frame, full redraw", "drag frame (node moves every frame)", "drag frame, the node at a screen-wide road's end",
+    "solve frame, full redraw", "drag frame (node moves every frame)",
+    "drag frame, the node at a screen-wide road's end",
+    "first frame of such a drag (the two ends of that road dragged in turns)",
     "first cached frame after an edit (a road added or deleted)",
     "first cached frame after an undo, a load or a solve (all rebuilt)"};
 
@@ -207,8 +212,10 @@ static double time_frames(int kind)
     while ((spent < 0.04 || frames < 3) && !(kind == SETTLE && frames == 20)) {
         if (kind == DRAG)
             move_node(dragged, dragged->x ^ 1, dragged->y);
-        if (kind == DRAG_LONG)
+        if (kind == DRAG_LONG || (kind == DRAG_SWITCH && frames % 2 == 0))
             move_node(long_road->from, long_road->from->x ^ 1, long_road->from->y);
+        else if (kind == DRAG_SWITCH)
+            move_node(long_road->to, long_road->to->x ^ 1, long_road->to->y);
         if (kind == REBUILD || kind == SELECTING)
             map_version++;   // as an undo does: the map is made anew, and no edit says where
         if (kind == SELECTING) {

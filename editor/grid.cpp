@@ -34,7 +34,8 @@ static unsigned built_version;
 static ORDER roads, nodes;
 static std::vector<int> found;                   // scratch of a query or a build
 static std::vector<int> before, after;           // scratch of an edit's cells
-static std::vector<std::uint32_t> moved;         // scratch: keys of a dragged node's roads
+static std::vector<std::uint32_t> moved;         // keys of the roads of the node the last update dragged
+static int dragged = -1;                         // key of that node, -1 when the update did more
 
 // The grid reaches past the window by more than any hit test can, and its
 // rows are placed so that the status line's text falls in one row of cells.
@@ -260,7 +261,10 @@ static int apply_drag(std::vector<int>& damaged)
     MAP_CHANGE c = first;
     c.after[0] = c.after[2] = node->x;
     c.after[1] = c.after[3] = node->y;
-    return apply_change(&nodes, c, false, damaged);
+    if (apply_change(&nodes, c, false, damaged) != 0)
+        return 1;
+    dragged = node_key(node);
+    return 0;
 }
 
 // 1 when the log does not tell the whole story since the last build, or
@@ -288,7 +292,10 @@ int update_grid(std::vector<int>& cells)
     if (built && built_version == map_version)
         return 0;
     const std::size_t had = cells.size();
+    dragged = -1;
     int full = !built || apply_log(cells) != 0;
+    if (full)
+        dragged = -1;
     if (full) {
         cells.resize(had);
         place_grid();
@@ -299,6 +306,12 @@ int update_grid(std::vector<int>& cells)
     built = true;
     built_version = map_version;
     return full;
+}
+
+int dragged_node(std::vector<std::uint32_t>& road_keys)
+{
+    road_keys = moved;
+    return dragged;
 }
 
 CELL_ITEMS cell_roads(int cell) { return CELL_ITEMS{roads.cells[cell].data(), (int)roads.cells[cell].size()}; }

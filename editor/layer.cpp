@@ -64,6 +64,13 @@ static std::vector<int> dirty;       // cells to redraw; may repeat
 static std::vector<char> marked;     // per cell: already in `clean_dirty`
 static std::vector<int> clean_dirty; // the cells, once each
 static std::vector<int> changed;     // cells the latest edits changed; may repeat
+// The node being dragged and its roads float: they are left out of the
+// editing layer and the owner map and put over every frame like a hovered
+// item, so that a drag frame redraws no cells, however far its roads reach.
+static std::vector<std::uint32_t> floating;   // their owner ids, ascending
+static std::vector<int> floating_cells;       // the cells they lay in at the latest frame
+static bool leave_floating = false;           // cell redraws skip them (into the editing layer)
+static std::vector<std::uint32_t> drag_roads; // scratch
 static std::vector<int> item_cells;  // scratch: the cells of an item put over a frame
 
 static void draw_underlay()
@@ -122,6 +129,11 @@ static bool cell_box(int cell, int* x1, int* y1, int* x2, int* y2)
     return *x1 <= *x2 && *y1 <= *y2;
 }
 
+static bool is_floating(std::uint32_t id)
+{
+    return !floating.empty() && std::binary_search(floating.begin(), floating.end(), id);
+}
+
 // True when the item cannot draw inside the box: its ends, grown by the
 // farthest its pixels reach from them (a band's copies, a hovered node's
 // disc), lie all to one side. A cell lists items that only come near it.
@@ -150,13 +162,13 @@ static void redraw_owner_cell(int cell)
     CELL_ITEMS roads = cell_roads(cell);
     for (int i = 0; i < roads.count; i++) {
         const EDGE* e = road_at(roads.first[i]);
-        if (!road_misses(e, box))
+        if (!road_misses(e, box) && !is_floating(roads.first[i]))
             line(owners, e->from->x, e->from->y, e->to->x, e->to->y, roads.first[i]);
     }
     CELL_ITEMS nodes = cell_nodes(cell);
     for (int i = 0; i < nodes.count; i++) {
         const NODE* n = node_at(nodes.first[i]);
-        if (!node_misses(n, box))
+        if (!node_misses(n, box) && !is_floating(NODE_IDS + nodes.first[i]))
             circlefill(owners, n->x, n->y, 3, NODE_IDS + nodes.first[i]);
     }
     set_clip_rect(owners, 0, 0, SCREEN_W - 1, SCREEN_H - 1);
@@ -188,7 +200,39 @@ static void mark_stale(LAYER* l, int cell)
 // layers which cells they now show wrong; 1 when out of memory. The owner map
 // is redrawn only in the cells a frame reads, which are few: a full build of
 // it would cost as much as a layer's, and most of it would never be read.
-static int follow_map()
+// Puts the floating items back into the editing layer and the owner map.
+static void land()
+{
+    for (int cell : floating_cells) {
+        owners_stale[cell] = 1;
+        mark_stale(&layers[LAYER_EDIT], cell);
+    }
+    floating.clear();
+    floating_cells.clear();
+}
+
+// After a drag on the editing screen: its node and roads float from now on,
+// unless their cells are too many to put over every frame.
+static void float_drag(int node)
+{
+    if (floating.empty() || floating.back() != NODE_IDS + (std::uint32_t)node) {
+        land();
+        floating = drag_roads;
+        floating.push_back(NODE_IDS + (std::uint32_t)node);
+    }
+    floating_cells.clear();
+    for (std::size_t k = 0; k + 1 < floating.size(); k++)
+        road_cells(road_at(floating[k]), floating_cells);
+    node_cells(node_at(node), floating_cells);
+    if ((int)floating_cells.size() > grid_cells() / 4)
+        land();
+}
+
+// Brings the grid up to date with the map, and tells the owner map and both
+// layers which cells they now show wrong; 1 when out of memory. The owner map
+// is redrawn only in the cells a frame reads, which are few: a full build of
+// it would cost as much as a layer's, and most of it would never be read.
+static int follow_map(int screen)
 {
     if (!owners)
         owners = create_bitmap_ex(32, SCREEN_W, SCREEN_H);
@@ -200,12 +244,25 @@ static int follow_map()
     if (update_grid(changed) != 0) {
         layers[LAYER_EDIT].built = layers[LAYER_SOLVE].built = false;
         owners_stale.assign(grid_cells(), 1);
+        floating.clear();
+        floating_cells.clear();
         return 0;
     }
+    if (changed.empty() && screen == LAYER_EDIT)
+        return 0;
+    // Floating items that stay afloat are in neither the editing layer nor the owner map.
+    const int node = dragged_node(drag_roads);
+    const bool afloat = !floating.empty() && node >= 0 && floating.back() == NODE_IDS + (std::uint32_t)node;
+    if (screen == LAYER_EDIT && node >= 0)
+        float_drag(node);
+    else
+        land();
     for (int cell : changed) {
-        owners_stale[cell] = 1;
-        for (LAYER& l : layers)
-            mark_stale(&l, cell);
+        if (!afloat) {
+            owners_stale[cell] = 1;
+            mark_stale(&layers[LAYER_EDIT], cell);
+        }
+        mark_stale(&layers[LAYER_SOLVE], cell);
     }
     return 0;
 }
@@ -217,7 +274,7 @@ static void redraw_cell(int cell);
 // edits changed, unless those are so many that a full build is quicker.
 static bool layer_ready(int screen)
 {
-    if (follow_map() != 0)
+    if (follow_map(screen) != 0)
         return false;
     LAYER& l = layers[screen];
     if (!l.bitmap)
@@ -225,6 +282,8 @@ static bool layer_ready(int screen)
     if (!l.bitmap)
         return false;
     if (!l.built || l.background != shown_background || (int)l.stale.size() > grid_cells() / 4) {
+        if (screen == LAYER_EDIT)
+            land();   // a full build draws every item
         build_layer(screen, l.bitmap);
         l.built = true;
         l.background = shown_background;
@@ -236,10 +295,12 @@ static bool layer_ready(int screen)
     BITMAP* frame_buffer = back_buffer;
     back_buffer = l.bitmap;
     reset_frame(screen);
+    leave_floating = true;
     for (int cell : l.stale) {
         redraw_cell(cell);
         l.marked[cell] = 0;
     }
+    leave_floating = false;
     l.stale.clear();
     back_buffer = frame_buffer;
     return true;
@@ -392,20 +453,22 @@ static void put_item(std::uint32_t id, const EDGE* road, const NODE* node)
     }
 }
 
-// The hovered and selected items, in the order the full frame draws them.
+// The hovered and selected items and the floating ones, in the order the
+// full frame draws them.
 static void put_items()
 {
-    std::uint32_t ids[4];
+    static std::vector<std::uint32_t> ids;
+    ids = floating;
     for (int k = 0; k < 4; k++)
-        ids[k] = frame.keys[k] < 0 ? 0 : (std::uint32_t)frame.keys[k] + (k >= 2 ? (std::uint32_t)NODE_IDS : 0u);
-    std::sort(ids, ids + 4);
-    for (int k = 0; k < 4; k++) {
-        if (ids[k] == 0 || (k > 0 && ids[k] == ids[k - 1]))
-            continue;
-        if (ids[k] >= NODE_IDS)
-            put_item(ids[k], nullptr, node_at(ids[k] - NODE_IDS));
+        if (frame.keys[k] >= 0)
+            ids.push_back((std::uint32_t)frame.keys[k] + (k >= 2 ? (std::uint32_t)NODE_IDS : 0u));
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    for (std::uint32_t id : ids) {
+        if (id >= NODE_IDS)
+            put_item(id, nullptr, node_at(id - NODE_IDS));
         else
-            put_item(ids[k], road_at(ids[k]), nullptr);
+            put_item(id, road_at(id), nullptr);
     }
 }
 
@@ -418,6 +481,8 @@ static void draw_in_order(CELL_ITEMS items, const std::vector<TEXT_EVENT>& texts
     for (int i = 0; i < items.count; i++) {
         for (; t < texts.size() && texts[t].position < (int)items.first[i]; t++)
             print_status("%s", texts[t].text);
+        if (leave_floating && is_floating(items.first[i] + (roads ? 0u : (std::uint32_t)NODE_IDS)))
+            continue;
         if (roads) {
             const EDGE* e = road_at(items.first[i]);
             if (!road_misses(e, box))

@@ -65,8 +65,9 @@ const Case cases[] = {
     {"split, current node", [] { idle(); script_step(2, 150, 101, 0);   // hovered, then split
                                  click(150, 101); press_key(KEY_ESC); run_edit_steps();
                                  current_node = find_or_add_node(40, 590); }, false},
-    {"drags", [] { click(200, 200, 2); script_step(2, 200, 200, 1); script_step(2, 237, 223, 1);
-                   idle(); press_key(KEY_ESC);   // then a lone road's end along it: it leaves cells
+    // Through the check point of a road it leaves, then a lone road's end along it: it leaves cells.
+    {"drags", [] { click(200, 200, 2); script_step(2, 200, 200, 1); script_step(2, 415, 305, 1);
+                   script_step(2, 237, 223, 1); idle(); press_key(KEY_ESC);
                    click(100, 100, 2); script_step(2, 100, 100, 1); script_step(2, 150, 100, 1);
                    idle(); press_key(KEY_ESC); run_edit_steps(); }, false},
     // A comb road deleted while solve mode's layer shows the tree: a band
