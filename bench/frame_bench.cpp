@@ -15,6 +15,7 @@
 #include "editor/solve_mode.h"
 #include "editor/view.h"
 #include "headless.h"
+#include "network/history.h"
 #include "network/network.h"
 #include "network/solver.h"
 
@@ -111,6 +112,45 @@ static void find_crossing(int* x, int* y)
     }
 }
 
+// The layers follow these edits cell by cell (or, for the last ones, in full).
+static bool check_edits(int roads, int rx, int ry)
+{
+    NODE* a = grid[grid.size() / 3];
+    NODE* b = grid[grid.size() / 3 + 2];
+    bool ok = same_frame("before the edits", roads, rx, ry, cursor_normal, true);
+    ok &= same_frame("before the edits", roads, a->x, a->y, cursor_hover, false);
+    add_edge(a, b);
+    ok &= same_frame("road added", roads, a->x + 1, a->y, cursor_normal, false);
+    NODE* split = find_or_add_node(225, 591);   // on both roads along the bar
+    ok &= same_frame("screen-wide road split", roads, split->x, split->y, cursor_hover, false);
+    int was_x = 0, was_y = 0;
+    for (int k = 1; k <= 4; k++) {
+        was_x = split->x, was_y = split->y;
+        move_node(split, split->x + 37 * k, split->y - 11 * k);
+        current_node = split;
+        ok &= same_frame("dragged node", roads, split->x, split->y, cursor_hover, false);
+        current_node = nullptr;
+    }
+    ok &= same_frame("hover where the dragged node was", roads, was_x, was_y, cursor_normal, false);
+    delete_edge(edge_list);
+    ok &= same_frame("road deleted", roads, rx, ry, cursor_normal, false);
+    delete_node(split);
+    ok &= same_frame("node deleted", roads, rx, ry, cursor_normal, false);
+    ok &= same_frame("solve after the edits", roads, a->x, a->y, cursor_hover, true);
+    move_node(a, a->x + 5, a->y + 5);
+    move_node(b, b->x + 5, b->y + 5);
+    ok &= same_frame("two nodes moved in one frame", roads, rx, ry, cursor_normal, false);
+    history_begin();
+    add_edge(a, grid[grid.size() / 3 + 4]);
+    history_end();
+    history_undo();
+    ok &= same_frame("undo", roads, a->x, a->y, cursor_hover, false);
+    history_redo();
+    ok &= same_frame("redo", roads, a->x + 1, a->y, cursor_normal, false);
+    history_clear();
+    return ok;
+}
+
 static bool check_frames(int roads)
 {
     int rx, ry;
@@ -138,37 +178,55 @@ static bool check_frames(int roads)
     ok &= same_frame("solve, background hidden", roads, rx, ry, cursor_normal, true);
     toggle_background();
     current_node = nullptr;
-    return ok;
+    return ok && check_edits(roads, rx, ry);
 }
 
 // ---- timing ----------------------------------------------------------------
 
-enum { EDIT, EDIT_FULL, SELECTED, SELECTED_FULL, SOLVE, SOLVE_FULL, DRAG, SETTLE, KINDS };
+enum { EDIT, EDIT_FULL, SELECTED, SELECTED_FULL, SELECTING, SOLVE, SOLVE_FULL, DRAG, DRAG_LONG,
+       DRAG_SWITCH, SETTLE, REBUILD, KINDS };
 static const char* kind_names[KINDS] = {
     "editing frame, cached", "editing frame, full redraw",
-    "editing frame, screen-wide road selected, cached", "same, full redraw", "solve frame, cached",
-    "solve frame, full redraw", "drag frame (node moves every frame)", "first cached frame after an edit"};
+    "editing frame, screen-wide road selected, cached", "same, full redraw",
+    "first frame after selecting it, right after an undo", "solve frame, cached",
+    "solve frame, full redraw", "drag frame (node moves every frame)",
+    "drag frame, the node at a screen-wide road's end",
+    "first frame of such a drag (the two ends of that road dragged in turns)",
+    "first cached frame after an edit (a road added or deleted)",
+    "first cached frame after an undo, a load or a solve (all rebuilt)"};
 
 // Milliseconds per frame of one kind, over at least 40 ms of frames.
 static double time_frames(int kind)
 {
     const bool solve = kind == SOLVE || kind == SOLVE_FULL;
     full_redraw = kind == EDIT_FULL || kind == SOLVE_FULL || kind == SELECTED_FULL;
-    selected_edge = kind == SELECTED || kind == SELECTED_FULL ? long_road : nullptr;
+    selected_edge = kind == SELECTED || kind == SELECTED_FULL || kind == SELECTING ? long_road : nullptr;
     NODE* dragged = grid[grid.size() / 3];
+    NODE* far_end = grid[grid.size() / 3 + 2];
     mouse_x = 401;
     mouse_y = 303;
     draw(solve);
     draw(solve);
     double spent = 0;
     int frames = 0;
-    while (spent < 0.04 || frames < 3) {
-        if (kind == DRAG || kind == SETTLE) {
-            dragged->x ^= 1;
-            map_version++;
+    while ((spent < 0.04 || frames < 3) && !(kind == SETTLE && frames == 20)) {
+        if (kind == DRAG)
+            move_node(dragged, dragged->x ^ 1, dragged->y);
+        if (kind == DRAG_LONG || (kind == DRAG_SWITCH && frames % 2 == 0))
+            move_node(long_road->from, long_road->from->x ^ 1, long_road->from->y);
+        else if (kind == DRAG_SWITCH)
+            move_node(long_road->to, long_road->to->x ^ 1, long_road->to->y);
+        if (kind == REBUILD || kind == SELECTING)
+            map_version++;   // as an undo does: the map is made anew, and no edit says where
+        if (kind == SELECTING) {
+            selected_edge = nullptr;
+            draw(false);
+            selected_edge = long_road;
         }
-        if (kind == SETTLE)
-            draw(false);   // drawn in full: the map has only just changed
+        if (kind == SETTLE && frames % 2 == 0)
+            add_edge(dragged, far_end);   // each walks the road list: kept out of the timing
+        else if (kind == SETTLE)
+            delete_edge(edge_list);
         auto start = std::chrono::steady_clock::now();
         draw(solve);
         spent += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -192,6 +250,7 @@ int main()
     for (int s = 0; s < 4; s++) {
         build_grid(sizes[s]);
         ok &= check_frames(sizes[s]);
+        build_grid(sizes[s]);   // the checks' undo made every record anew
         for (int k = 0; k < KINDS; k++)
             best[s][k] = 1e9;
         current_node = grid[grid.size() / 2];

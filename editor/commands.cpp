@@ -86,11 +86,7 @@ void item_actions(int px, int py)
 void drag_node(NODE* node)
 {
     while (mouse_b & 1) {
-        if (node->x != mouse_x || node->y != mouse_y) {
-            node->x = mouse_x;
-            node->y = mouse_y;
-            map_version++;
-        }
+        move_node(node, mouse_x, mouse_y);
         draw_edit_view();
     }
 }

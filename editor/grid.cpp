@@ -1,6 +1,7 @@
 // The grid of cells over the window that lists, per cell, the roads and nodes
-// drawing there, in list order. Built from the two lists in one pass each when
-// map_version has moved; queries never walk the whole map.
+// drawing there, in list order. Built from the two lists in one pass each;
+// after that it follows the map's log of edits, cell by cell, while the log
+// tells the whole story. Queries never walk the whole map.
 #include "grid.h"
 
 #include <allegro.h>
@@ -20,22 +21,21 @@ enum { ROAD_MARGIN = 2, NODE_MARGIN = 4 };
 // the margins above beyond the items, so the search reaches the rest.
 enum { ROAD_REACH = 7 - ROAD_MARGIN, NODE_REACH = 9 - NODE_MARGIN };
 
-struct CELL_ENTRY {
-    int cell;
-    std::uint32_t position;
+// The records of one list by key, and each cell's keys.
+struct ORDER {
+    std::vector<const void*> listed;   // the records of the last full build, head first
+    std::vector<const void*> added;    // records added at the head since, oldest first
+    std::vector<std::vector<std::uint32_t>> cells;   // per cell, its keys ascending
 };
 
 static int origin_x, origin_y, cols, rows;
 static bool built = false;
 static unsigned built_version;
-static std::vector<EDGE*> edges;                 // edge_list by position
-static std::vector<NODE*> nodes;                 // node_list by position
-static std::vector<std::uint32_t> road_first;    // cell c's roads: road_first[c] .. road_first[c+1]-1
-static std::vector<std::uint32_t> road_entries;
-static std::vector<std::uint32_t> node_first;
-static std::vector<std::uint32_t> node_entries;
-static std::vector<CELL_ENTRY> pairs;            // scratch of a build
-static std::vector<int> found;                   // scratch of a query
+static ORDER roads, nodes;
+static std::vector<int> found;                   // scratch of a query or a build
+static std::vector<int> before, after;           // scratch of an edit's cells
+static std::vector<std::uint32_t> moved;         // keys of the roads of the node the last update dragged
+static int dragged = -1;                         // key of that node, -1 when the update did more
 
 // The grid reaches past the window by more than any hit test can, and its
 // rows are placed so that the status line's text falls in one row of cells.
@@ -109,141 +109,259 @@ void road_cells(const EDGE* e, std::vector<int>& cells)
     segment_cells(e->from->x, e->from->y, e->to->x, e->to->y, ROAD_MARGIN, cells);
 }
 
-void node_cells(const NODE* n, std::vector<int>& cells)
+static void place_cells(std::int64_t x, std::int64_t y, std::vector<int>& cells)
 {
-    const std::int64_t x = n->x, y = n->y;
     box_cells(x - NODE_MARGIN, y - NODE_MARGIN, x + NODE_MARGIN, y + NODE_MARGIN, cells);
 }
 
-// Sorts the (cell, position) pairs, made in list order, into per-cell lists.
-static void fill_cells(std::vector<std::uint32_t>& first, std::vector<std::uint32_t>& entries)
+void node_cells(const NODE* n, std::vector<int>& cells) { place_cells(n->x, n->y, cells); }
+
+static const void* record_at(const ORDER& o, std::uint32_t key)
 {
-    first.assign(grid_cells() + 1, 0);
-    for (const CELL_ENTRY& p : pairs)
-        first[p.cell + 1]++;
-    for (int c = 0; c < grid_cells(); c++)
-        first[c + 1] += first[c];
-    std::vector<std::uint32_t> cursor(first.begin(), first.end() - 1);
-    entries.resize(pairs.size());
-    for (const CELL_ENTRY& p : pairs)
-        entries[cursor[p.cell]++] = p.position;
+    return key >= GRID_FIRST_KEY ? o.listed[key - GRID_FIRST_KEY] : o.added[GRID_FIRST_KEY - 1 - key];
 }
 
+static void forget_record(ORDER* o, std::uint32_t key)
+{
+    if (key >= GRID_FIRST_KEY)
+        o->listed[key - GRID_FIRST_KEY] = nullptr;
+    else
+        o->added[GRID_FIRST_KEY - 1 - key] = nullptr;
+}
+
+static void start_order(ORDER* o)
+{
+    o->listed.clear();
+    o->added.clear();
+    o->cells.resize(grid_cells());
+    for (std::vector<std::uint32_t>& cell : o->cells)
+        cell.clear();
+}
+
+// Walked in list order, so each cell's keys come in ascending.
 static void build_roads()
 {
-    edges.clear();
-    pairs.clear();
-    for (EDGE* e = edge_list; e; e = e->next) {
+    start_order(&roads);
+    std::uint32_t key = GRID_FIRST_KEY;
+    for (EDGE* e = edge_list; e; e = e->next, key++) {
         found.clear();
         road_cells(e, found);
         for (int cell : found)
-            pairs.push_back(CELL_ENTRY{cell, (std::uint32_t)edges.size()});
-        edges.push_back(e);
+            roads.cells[cell].push_back(key);
+        roads.listed.push_back(e);
     }
-    fill_cells(road_first, road_entries);
 }
 
 static void build_nodes()
 {
-    nodes.clear();
-    pairs.clear();
-    for (NODE* n = node_list; n; n = n->next) {
+    start_order(&nodes);
+    std::uint32_t key = GRID_FIRST_KEY;
+    for (NODE* n = node_list; n; n = n->next, key++) {
         found.clear();
         node_cells(n, found);
         for (int cell : found)
-            pairs.push_back(CELL_ENTRY{cell, (std::uint32_t)nodes.size()});
-        nodes.push_back(n);
+            nodes.cells[cell].push_back(key);
+        nodes.listed.push_back(n);
     }
-    fill_cells(node_first, node_entries);
 }
 
-void update_grid()
+// ---- following the log of edits ---------------------------------------------
+
+// The key of `record` among the entries of `cell`; -1 when it is not there.
+static long find_key(const ORDER& o, int cell, const void* record)
+{
+    for (std::uint32_t key : o.cells[cell])
+        if (record_at(o, key) == record)
+            return key;
+    return -1;
+}
+
+// Moves a key out of the cells `from` and into the cells `to`; 1 when it was
+// missing from one of `from`, so the lists no longer match the map.
+static int move_key(ORDER* o, std::uint32_t key, const std::vector<int>& from,
+                    const std::vector<int>& to)
+{
+    for (int cell : from) {
+        std::vector<std::uint32_t>& in = o->cells[cell];
+        auto at = std::lower_bound(in.begin(), in.end(), key);
+        if (at == in.end() || *at != key)
+            return 1;
+        in.erase(at);
+    }
+    for (int cell : to) {
+        std::vector<std::uint32_t>& in = o->cells[cell];
+        in.insert(std::lower_bound(in.begin(), in.end(), key), key);
+    }
+    return 0;
+}
+
+// One logged change of a road or node list. A new record goes in at the
+// head, below every key; the old cells of one that moved or went are found
+// from where it was, and its key from its address in the first of them.
+static int apply_change(ORDER* o, const MAP_CHANGE& c, bool road, std::vector<int>& damaged)
+{
+    before.clear();
+    after.clear();
+    const int* b = c.before;
+    const int* a = c.after;
+    if (c.kind != CHANGE_NODE_ADDED && c.kind != CHANGE_EDGE_ADDED)
+        road ? segment_cells(b[0], b[1], b[2], b[3], ROAD_MARGIN, before) : place_cells(b[0], b[1], before);
+    if (c.kind != CHANGE_NODE_REMOVED && c.kind != CHANGE_EDGE_REMOVED)
+        road ? segment_cells(a[0], a[1], a[2], a[3], ROAD_MARGIN, after) : place_cells(a[0], a[1], after);
+    damaged.insert(damaged.end(), before.begin(), before.end());
+    damaged.insert(damaged.end(), after.begin(), after.end());
+    const bool added = c.kind == CHANGE_NODE_ADDED || c.kind == CHANGE_EDGE_ADDED;
+    long key;
+    if (added) {
+        if (o->added.size() + 2 >= GRID_FIRST_KEY)
+            return 1;   // keys used up: a full build starts them afresh
+        o->added.push_back(c.item);
+        key = GRID_FIRST_KEY - (long)o->added.size();
+    } else if (before.empty()) {
+        return after.empty() ? 0 : 1;   // off the grid before: its key is not to be found
+    } else if ((key = find_key(*o, before[0], c.item)) < 0) {
+        return 1;
+    }
+    if (c.kind == CHANGE_NODE_REMOVED || c.kind == CHANGE_EDGE_REMOVED)
+        forget_record(o, (std::uint32_t)key);
+    return move_key(o, (std::uint32_t)key, before, after);
+}
+
+// A drag moves one node, maybe several times, and its roads with it. Each of
+// its roads lists the cell of the node's old place, so they are found there
+// without a walk of the map; their other ends stayed where they were.
+static int apply_drag(std::vector<int>& damaged)
+{
+    const MAP_CHANGE& first = map_changes.list[0];
+    for (int i = 1; i < map_changes.count; i++)
+        if (map_changes.list[i].kind != CHANGE_NODE_MOVED || map_changes.list[i].item != first.item)
+            return 1;
+    const NODE* node = (const NODE*)first.item;
+    const int ox = first.before[0], oy = first.before[1];
+    found.clear();
+    box_cells(ox, oy, ox, oy, found);
+    if (found.empty())
+        return 1;
+    moved.clear();
+    for (std::uint32_t key : roads.cells[found[0]]) {
+        const EDGE* e = road_at(key);
+        if (e->from == node || e->to == node)
+            moved.push_back(key);
+    }
+    for (std::uint32_t key : moved) {
+        const EDGE* e = road_at(key);
+        const NODE* f = e->from;
+        const NODE* t = e->to;
+        MAP_CHANGE c{CHANGE_EDGE_RESHAPED, e,
+                     {f == node ? ox : f->x, f == node ? oy : f->y, t == node ? ox : t->x, t == node ? oy : t->y},
+                     {f->x, f->y, t->x, t->y}};
+        if (apply_change(&roads, c, true, damaged) != 0)
+            return 1;
+    }
+    MAP_CHANGE c = first;
+    c.after[0] = c.after[2] = node->x;
+    c.after[1] = c.after[3] = node->y;
+    if (apply_change(&nodes, c, false, damaged) != 0)
+        return 1;
+    dragged = node_key(node);
+    return 0;
+}
+
+// 1 when the log does not tell the whole story since the last build, or
+// holds what only a full build follows: a drag mixed with other edits.
+static int apply_log(std::vector<int>& damaged)
+{
+    if (map_changes.lost || map_changes.from != built_version || map_changes.to != map_version)
+        return 1;
+    if (map_changes.count > 0 && map_changes.list[0].kind == CHANGE_NODE_MOVED)
+        return apply_drag(damaged);
+    for (int i = 0; i < map_changes.count; i++) {
+        const MAP_CHANGE& c = map_changes.list[i];
+        if (c.kind == CHANGE_NODE_MOVED)
+            return 1;
+        const bool road = c.kind == CHANGE_EDGE_ADDED || c.kind == CHANGE_EDGE_REMOVED ||
+                          c.kind == CHANGE_EDGE_RESHAPED;
+        if (apply_change(road ? &roads : &nodes, c, road, damaged) != 0)
+            return 1;
+    }
+    return 0;
+}
+
+int update_grid(std::vector<int>& cells)
 {
     if (built && built_version == map_version)
-        return;
-    place_grid();
-    build_roads();
-    build_nodes();
+        return 0;
+    const std::size_t had = cells.size();
+    dragged = -1;
+    int full = !built || apply_log(cells) != 0;
+    if (full)
+        dragged = -1;
+    if (full) {
+        cells.resize(had);
+        place_grid();
+        build_roads();
+        build_nodes();
+    }
+    forget_changes();
     built = true;
     built_version = map_version;
+    return full;
 }
 
-static CELL_ITEMS items(const std::vector<std::uint32_t>& first,
-                        const std::vector<std::uint32_t>& entries, int cell)
+int dragged_node(std::vector<std::uint32_t>& road_keys)
 {
-    return CELL_ITEMS{entries.data() + first[cell], (int)(first[cell + 1] - first[cell])};
+    road_keys = moved;
+    return dragged;
 }
 
-CELL_ITEMS cell_roads(int cell) { return items(road_first, road_entries, cell); }
-CELL_ITEMS cell_nodes(int cell) { return items(node_first, node_entries, cell); }
-EDGE* road_at(std::uint32_t position) { return edges[position]; }
-NODE* node_at(std::uint32_t position) { return nodes[position]; }
+CELL_ITEMS cell_roads(int cell) { return CELL_ITEMS{roads.cells[cell].data(), (int)roads.cells[cell].size()}; }
+CELL_ITEMS cell_nodes(int cell) { return CELL_ITEMS{nodes.cells[cell].data(), (int)nodes.cells[cell].size()}; }
+EDGE* road_at(std::uint32_t key) { return (EDGE*)record_at(roads, key); }
+NODE* node_at(std::uint32_t key) { return (NODE*)record_at(nodes, key); }
 
-int road_position(const EDGE* edge)
+int road_key(const EDGE* edge)
 {
     found.clear();
     segment_cells(edge->from->x, edge->from->y, edge->to->x, edge->to->y, 0, found);
-    if (found.empty())
-        return -1;
-    CELL_ITEMS in = cell_roads(found[0]);
-    for (int i = 0; i < in.count; i++)
-        if (edges[in.first[i]] == edge)
-            return (int)in.first[i];
-    return -1;
+    return found.empty() ? -1 : (int)find_key(roads, found[0], edge);
 }
 
-int node_position(const NODE* node)
+int node_key(const NODE* node)
 {
     found.clear();
     box_cells(node->x, node->y, node->x, node->y, found);
-    if (found.empty())
-        return -1;
-    CELL_ITEMS in = cell_nodes(found[0]);
-    for (int i = 0; i < in.count; i++)
-        if (nodes[in.first[i]] == node)
-            return (int)in.first[i];
-    return -1;
+    return found.empty() ? -1 : (int)find_key(nodes, found[0], node);
 }
 
-void roads_hit(int px, int py, std::vector<int>& positions)
+void roads_hit(int px, int py, std::vector<int>& keys)
 {
-    positions.clear();
+    keys.clear();
     found.clear();
     box_cells(px - ROAD_REACH, py - ROAD_REACH, px + ROAD_REACH, py + ROAD_REACH, found);
-    for (int cell : found) {
-        CELL_ITEMS in = cell_roads(cell);
-        for (int i = 0; i < in.count; i++)
-            if (hit_edge(edges[in.first[i]], px, py))
-                positions.push_back((int)in.first[i]);
-    }
-    std::sort(positions.begin(), positions.end());
-    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    for (int cell : found)
+        for (std::uint32_t key : roads.cells[cell])
+            if (hit_edge(road_at(key), px, py))
+                keys.push_back((int)key);
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
 }
 
-int first_road_hit(int px, int py)
+// The lowest key in the cells near the point whose record `hit` says is there.
+static int first_hit(const ORDER& o, int reach, int px, int py, bool road)
 {
-    int best = -1;
+    long best = -1;
     found.clear();
-    box_cells(px - ROAD_REACH, py - ROAD_REACH, px + ROAD_REACH, py + ROAD_REACH, found);
-    for (int cell : found) {
-        CELL_ITEMS in = cell_roads(cell);
-        for (int i = 0; i < in.count && (best < 0 || (int)in.first[i] < best); i++)
-            if (hit_edge(edges[in.first[i]], px, py))
-                best = (int)in.first[i];
-    }
-    return best;
+    box_cells(px - reach, py - reach, px + reach, py + reach, found);
+    for (int cell : found)
+        for (std::uint32_t key : o.cells[cell]) {
+            if (best >= 0 && key >= best)
+                break;
+            const void* r = record_at(o, key);
+            if (road ? hit_edge((const EDGE*)r, px, py) : hit_node((const NODE*)r, px, py))
+                best = key;
+        }
+    return (int)best;
 }
 
-int first_node_hit(int px, int py)
-{
-    int best = -1;
-    found.clear();
-    box_cells(px - NODE_REACH, py - NODE_REACH, px + NODE_REACH, py + NODE_REACH, found);
-    for (int cell : found) {
-        CELL_ITEMS in = cell_nodes(cell);
-        for (int i = 0; i < in.count && (best < 0 || (int)in.first[i] < best); i++)
-            if (hit_node(nodes[in.first[i]], px, py))
-                best = (int)in.first[i];
-    }
-    return best;
-}
+int first_road_hit(int px, int py) { return first_hit(roads, ROAD_REACH, px, py, true); }
+int first_node_hit(int px, int py) { return first_hit(nodes, NODE_REACH, px, py, false); }

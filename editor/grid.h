@@ -1,8 +1,8 @@
 // A uniform grid of square cells over the window and a ring around it, listing
-// for each cell the roads and nodes that draw there, by position in their
-// lists. The cached frames use it to find what lies under the pointer and what
-// to redraw in a cell; it is rebuilt, in time linear in the map, when
-// map_version changes.
+// for each cell the roads and nodes that draw there, by keys that follow list
+// order. The cached frames use it to find what lies under the pointer and what
+// to redraw in a cell. The edits the map logs update only the cells they
+// touch; anything else rebuilds the lists, in time linear in the map.
 #pragma once
 
 #include <cstdint>
@@ -12,25 +12,34 @@ struct EDGE;
 struct NODE;
 
 enum { GRID_CELL = 16 };   // cell side in pixels
+// Keys rise along each list and never change while the record lives: a full
+// build gives the head GRID_FIRST_KEY and each next record one more, and a
+// record added at the head since takes the key below the lowest so far.
+// (Keys stay below 2^31 for lists of up to 2^30 records, 40 GiB of roads.)
+enum : std::uint32_t { GRID_FIRST_KEY = 1u << 30 };
 
-// The entries of one cell: positions in edge_list or node_list, ascending.
+// The entries of one cell: keys of edge_list or node_list records, ascending.
 struct CELL_ITEMS {
     const std::uint32_t* first;
     int count;
 };
 
-void  update_grid();                       // rebuilds the lists if the map changed; call before the rest
+int   update_grid(std::vector<int>& cells);   // 1 when the lists were rebuilt in full; else 0 and the
+                                              // cells whose items changed appended (may repeat)
+int   dragged_node(std::vector<std::uint32_t>& road_keys);   // when the last update of the lists
+                                           // only moved one node: its key, and its roads' keys into
+                                           // `road_keys`; else -1
 int   grid_cells();                        // number of cells
 void  cell_rect(int cell, int* x1, int* y1, int* x2, int* y2);   // the cell's pixels, corners inclusive
 CELL_ITEMS cell_roads(int cell);
 CELL_ITEMS cell_nodes(int cell);
-EDGE* road_at(std::uint32_t position);     // the road at that position of edge_list
-NODE* node_at(std::uint32_t position);
-int   road_position(const EDGE* edge);     // position in edge_list, -1 when off the grid
-int   node_position(const NODE* node);
-int   first_road_hit(int px, int py);      // position of the first road hit_edge finds there, or -1
+EDGE* road_at(std::uint32_t key);          // the road with that key, listed in some cell
+NODE* node_at(std::uint32_t key);
+int   road_key(const EDGE* edge);          // the road's key, -1 when off the grid
+int   node_key(const NODE* node);
+int   first_road_hit(int px, int py);      // key of the first road hit_edge finds there, or -1
 int   first_node_hit(int px, int py);      // likewise with hit_node
-void  roads_hit(int px, int py, std::vector<int>& positions);   // every road hit there, ascending
+void  roads_hit(int px, int py, std::vector<int>& keys);   // every road hit there, ascending
 // Append the cells an item may draw in (where the lists hold it), or that a box of pixels meets.
 void  road_cells(const EDGE* edge, std::vector<int>& cells);
 void  node_cells(const NODE* node, std::vector<int>& cells);

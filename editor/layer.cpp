@@ -1,14 +1,18 @@
 // The cached layers and the frames composed from them. A frame is the layer
 // plus a few changed items: hovered or selected roads and nodes and the
-// status-line texts. Each grid cell they touch is redrawn from scratch with
-// everything listed there, in the order of the full frame, so the picture is
-// the same pixel for pixel; the texts go in at their item's place in the lists.
+// status-line texts. The items go over the layer's copy pixel by pixel, where
+// the owner map says no later item covers them; each cell a text touches is
+// redrawn from scratch with everything listed there, in the order of the full
+// frame, so the picture is the same pixel for pixel. Edits redraw the cells
+// they changed into the layers the same way, and the owner map's cells when
+// a frame next reads them.
 #include "layer.h"
 
 #include <allegro.h>
 
 #include <algorithm>
 #include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -21,11 +25,12 @@
 struct LAYER {
     BITMAP* bitmap;
     bool built;
-    unsigned version;      // map_version it shows
-    BITMAP* background;    // shown_background it shows
+    BITMAP* background;        // shown_background it shows
+    std::vector<int> stale;    // cells edits changed since it was drawn, once each
+    std::vector<char> marked;  // per cell: in `stale`
 };
 
-// A status-line text printed right after the item at `position` in its list.
+// A status-line text printed right after the item with key `position` in its list.
 struct TEXT_EVENT {
     int position;
     char text[96];
@@ -40,16 +45,33 @@ struct FRAME {
     EDGE* cyan_road;         // the selected road
     NODE* cyan_node;         // the current node, drawn with cyan_radius
     int cyan_radius;
+    int keys[4];             // grid keys of the four above, -1 for none
     std::vector<TEXT_EVENT> road_texts, node_texts;
 };
 
+// The owner map holds, per pixel of the editing layer, the id of the item
+// drawn last there: 0 for the underlay, then the roads by key, then the nodes
+// by key, so that a higher id is drawn later. Nodes draw the same pixels on
+// both screens and after every road, so it serves solve mode's nodes too.
+enum : std::uint32_t { NODE_IDS = 1u << 31 };
+
 static LAYER layers[2];
 static FRAME frame;
-static bool version_seen = false;
-static unsigned last_version;        // map_version of the previous cached-path frame
+static BITMAP* owners;               // 32-bit: the owner id of each pixel of the editing layer
+static std::vector<char> owners_stale; // per cell: to be redrawn before it is read
+static BITMAP* shapes;               // 16-bit: white but for the item being put over a frame
 static std::vector<int> dirty;       // cells to redraw; may repeat
 static std::vector<char> marked;     // per cell: already in `clean_dirty`
 static std::vector<int> clean_dirty; // the cells, once each
+static std::vector<int> changed;     // cells the latest edits changed; may repeat
+// The node being dragged and its roads float: they are left out of the
+// editing layer and the owner map and put over every frame like a hovered
+// item, so that a drag frame redraws no cells, however far its roads reach.
+static std::vector<std::uint32_t> floating;   // their owner ids, ascending
+static std::vector<int> floating_cells;       // the cells they lay in at the latest frame
+static bool leave_floating = false;           // cell redraws skip them (into the editing layer)
+static std::vector<std::uint32_t> drag_roads; // scratch
+static std::vector<int> item_cells;  // scratch: the cells of an item put over a frame
 
 static void draw_underlay()
 {
@@ -59,29 +81,29 @@ static void draw_underlay()
         draw_edit_underlay(frame.line_free);
 }
 
-static void draw_road(const EDGE* e)
+static void draw_road(BITMAP* bmp, const EDGE* e)
 {
     const int x1 = e->from->x, y1 = e->from->y, x2 = e->to->x, y2 = e->to->y;
     if (frame.screen == LAYER_SOLVE) {
         if (e->state == STATE_TREE)
-            draw_thick_line(back_buffer, x1, y1, x2, y2, color_blue());
+            draw_thick_line(bmp, x1, y1, x2, y2, color_blue());
         else
-            line(back_buffer, x1, y1, x2, y2, color_light_grey());
+            line(bmp, x1, y1, x2, y2, color_light_grey());
         return;
     }
-    line(back_buffer, x1, y1, x2, y2, e == frame.blue_road ? color_blue() : 0);
+    line(bmp, x1, y1, x2, y2, e == frame.blue_road ? color_blue() : 0);
     if (e == frame.cyan_road)
-        line(back_buffer, x1, y1, x2, y2, color_cyan());
+        line(bmp, x1, y1, x2, y2, color_cyan());
 }
 
-static void draw_node(const NODE* n)
+static void draw_node(BITMAP* bmp, const NODE* n)
 {
     if (n == frame.blue_node)
-        circlefill(back_buffer, n->x, n->y, 4, color_blue());
+        circlefill(bmp, n->x, n->y, 4, color_blue());
     else
-        circlefill(back_buffer, n->x, n->y, 3, 0);
+        circlefill(bmp, n->x, n->y, 3, 0);
     if (n == frame.cyan_node)
-        circlefill(back_buffer, n->x, n->y, frame.cyan_radius, color_cyan());
+        circlefill(bmp, n->x, n->y, frame.cyan_radius, color_cyan());
 }
 
 static void reset_frame(int screen)
@@ -90,10 +112,69 @@ static void reset_frame(int screen)
     frame.line_free = true;
     frame.blue_road = frame.cyan_road = nullptr;
     frame.blue_node = frame.cyan_node = nullptr;
+    std::fill(frame.keys, frame.keys + 4, -1);
     frame.road_texts.clear();
     frame.node_texts.clear();
     dirty.clear();
 }
+
+// The cell's pixels inside the window; false when none are.
+static bool cell_box(int cell, int* x1, int* y1, int* x2, int* y2)
+{
+    cell_rect(cell, x1, y1, x2, y2);
+    *x1 = std::max(*x1, 0);
+    *y1 = std::max(*y1, 0);
+    *x2 = std::min(*x2, SCREEN_W - 1);
+    *y2 = std::min(*y2, SCREEN_H - 1);
+    return *x1 <= *x2 && *y1 <= *y2;
+}
+
+static bool is_floating(std::uint32_t id)
+{
+    return !floating.empty() && std::binary_search(floating.begin(), floating.end(), id);
+}
+
+// True when the item cannot draw inside the box: its ends, grown by the
+// farthest its pixels reach from them (a band's copies, a hovered node's
+// disc), lie all to one side. A cell lists items that only come near it.
+static bool road_misses(const EDGE* e, const int* box)
+{
+    const std::int64_t ax = e->from->x, ay = e->from->y, bx = e->to->x, by = e->to->y;
+    return std::max(ax, bx) + 2 < box[0] || std::min(ax, bx) - 2 > box[2] ||
+           std::max(ay, by) + 2 < box[1] || std::min(ay, by) - 2 > box[3];
+}
+
+static bool node_misses(const NODE* n, const int* box)
+{
+    const std::int64_t x = n->x, y = n->y;
+    return x + 4 < box[0] || x - 4 > box[2] || y + 4 < box[1] || y - 4 > box[3];
+}
+
+// ---- the owner map ------------------------------------------------------------
+
+static void redraw_owner_cell(int cell)
+{
+    int box[4];
+    if (!cell_box(cell, &box[0], &box[1], &box[2], &box[3]))
+        return;
+    set_clip_rect(owners, box[0], box[1], box[2], box[3]);
+    rectfill(owners, box[0], box[1], box[2], box[3], 0);
+    CELL_ITEMS roads = cell_roads(cell);
+    for (int i = 0; i < roads.count; i++) {
+        const EDGE* e = road_at(roads.first[i]);
+        if (!road_misses(e, box) && !is_floating(roads.first[i]))
+            line(owners, e->from->x, e->from->y, e->to->x, e->to->y, roads.first[i]);
+    }
+    CELL_ITEMS nodes = cell_nodes(cell);
+    for (int i = 0; i < nodes.count; i++) {
+        const NODE* n = node_at(nodes.first[i]);
+        if (!node_misses(n, box) && !is_floating(NODE_IDS + nodes.first[i]))
+            circlefill(owners, n->x, n->y, 3, NODE_IDS + nodes.first[i]);
+    }
+    set_clip_rect(owners, 0, 0, SCREEN_W - 1, SCREEN_H - 1);
+}
+
+// ---- the layers ---------------------------------------------------------------
 
 // The whole map with nothing hovered or selected, composed in back_buffer.
 static void build_layer(int screen, BITMAP* bitmap)
@@ -101,38 +182,131 @@ static void build_layer(int screen, BITMAP* bitmap)
     reset_frame(screen);
     draw_underlay();
     for (EDGE* e = edge_list; e; e = e->next)
-        draw_road(e);
+        draw_road(back_buffer, e);
     for (NODE* n = node_list; n; n = n->next)
-        draw_node(n);
+        draw_node(back_buffer, n);
     blit(back_buffer, bitmap, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
 }
 
-// True when the screen's layer shows the map as it is now. A map that changed
-// since the last frame is likely being dragged, so the layer is rebuilt only
-// once the map has stayed the same for a frame; until then frames are drawn in full.
+static void mark_stale(LAYER* l, int cell)
+{
+    if (!l->built || l->marked[cell])
+        return;
+    l->marked[cell] = 1;
+    l->stale.push_back(cell);
+}
+
+// Brings the grid up to date with the map, and tells the owner map and both
+// layers which cells they now show wrong; 1 when out of memory. The owner map
+// is redrawn only in the cells a frame reads, which are few: a full build of
+// it would cost as much as a layer's, and most of it would never be read.
+// Puts the floating items back into the editing layer and the owner map.
+static void land()
+{
+    for (int cell : floating_cells) {
+        owners_stale[cell] = 1;
+        mark_stale(&layers[LAYER_EDIT], cell);
+    }
+    floating.clear();
+    floating_cells.clear();
+}
+
+// After a drag on the editing screen: its node and roads float from now on,
+// unless their cells are too many to put over every frame.
+static void float_drag(int node)
+{
+    if (floating.empty() || floating.back() != NODE_IDS + (std::uint32_t)node) {
+        land();
+        floating = drag_roads;
+        floating.push_back(NODE_IDS + (std::uint32_t)node);
+    }
+    floating_cells.clear();
+    for (std::size_t k = 0; k + 1 < floating.size(); k++)
+        road_cells(road_at(floating[k]), floating_cells);
+    node_cells(node_at(node), floating_cells);
+    if ((int)floating_cells.size() > grid_cells() / 4)
+        land();
+}
+
+// Brings the grid up to date with the map, and tells the owner map and both
+// layers which cells they now show wrong; 1 when out of memory. The owner map
+// is redrawn only in the cells a frame reads, which are few: a full build of
+// it would cost as much as a layer's, and most of it would never be read.
+static int follow_map(int screen)
+{
+    if (!owners)
+        owners = create_bitmap_ex(32, SCREEN_W, SCREEN_H);
+    if (!shapes && (shapes = create_bitmap(SCREEN_W, SCREEN_H)))
+        clear_to_color(shapes, color_white());
+    if (!owners || !shapes)
+        return 1;
+    changed.clear();
+    if (update_grid(changed) != 0) {
+        layers[LAYER_EDIT].built = layers[LAYER_SOLVE].built = false;
+        owners_stale.assign(grid_cells(), 1);
+        floating.clear();
+        floating_cells.clear();
+        return 0;
+    }
+    if (changed.empty() && screen == LAYER_EDIT)
+        return 0;
+    // Floating items that stay afloat are in neither the editing layer nor the owner map.
+    const int node = dragged_node(drag_roads);
+    const bool afloat = !floating.empty() && node >= 0 && floating.back() == NODE_IDS + (std::uint32_t)node;
+    if (screen == LAYER_EDIT && node >= 0)
+        float_drag(node);
+    else
+        land();
+    for (int cell : changed) {
+        if (!afloat) {
+            owners_stale[cell] = 1;
+            mark_stale(&layers[LAYER_EDIT], cell);
+        }
+        mark_stale(&layers[LAYER_SOLVE], cell);
+    }
+    return 0;
+}
+
+static void redraw_cell(int cell);
+
+// True when the screen's layer shows the map as it is now: rebuilt after a
+// change the log does not tell or a new background, else redrawn in the cells
+// edits changed, unless those are so many that a full build is quicker.
 static bool layer_ready(int screen)
 {
-    const bool settled = version_seen && last_version == map_version;
-    version_seen = true;
-    last_version = map_version;
-    LAYER& l = layers[screen];
-    if (l.built && l.version == map_version && l.background == shown_background) {
-        update_grid();
-        return true;
-    }
-    if (!settled)
+    if (follow_map(screen) != 0)
         return false;
+    LAYER& l = layers[screen];
     if (!l.bitmap)
         l.bitmap = create_bitmap(SCREEN_W, SCREEN_H);
     if (!l.bitmap)
         return false;
-    update_grid();
-    build_layer(screen, l.bitmap);
-    l.built = true;
-    l.version = map_version;
-    l.background = shown_background;
+    if (!l.built || l.background != shown_background || (int)l.stale.size() > grid_cells() / 4) {
+        if (screen == LAYER_EDIT)
+            land();   // a full build draws every item
+        build_layer(screen, l.bitmap);
+        l.built = true;
+        l.background = shown_background;
+        l.marked.assign(grid_cells(), 0);
+        l.stale.clear();
+        return true;
+    }
+    // The cells are drawn straight into the layer as they would be into a frame.
+    BITMAP* frame_buffer = back_buffer;
+    back_buffer = l.bitmap;
+    reset_frame(screen);
+    leave_floating = true;
+    for (int cell : l.stale) {
+        redraw_cell(cell);
+        l.marked[cell] = 0;
+    }
+    leave_floating = false;
+    l.stale.clear();
+    back_buffer = frame_buffer;
     return true;
 }
+
+// ---- planning a frame -----------------------------------------------------------
 
 static void mark_text(const char* text)
 {
@@ -159,7 +333,7 @@ static void plan_edit_hover(bool texts)
     const int road = current_sprite != cursor_hover ? first_road_hit(mouse_x, mouse_y) : -1;
     if (road >= 0) {
         frame.blue_road = road_at(road);
-        road_cells(frame.blue_road, dirty);
+        frame.keys[0] = road;
         edge_text(frame.blue_road, text, sizeof text);
         if (texts)
             add_text(frame.road_texts, road, text);
@@ -167,7 +341,7 @@ static void plan_edit_hover(bool texts)
     const int node = first_node_hit(mouse_x, mouse_y);
     if (node >= 0) {
         frame.blue_node = node_at(node);
-        node_cells(frame.blue_node, dirty);
+        frame.keys[2] = node;
         if (texts)
             add_text(frame.node_texts, node, frame.blue_node->name);
     }
@@ -179,21 +353,21 @@ static int plan_edit_selection()
 {
     char text[96];
     if (selected_edge) {
-        const int at = road_position(selected_edge);
+        const int at = road_key(selected_edge);
         if (at < 0)
             return 1;
         frame.cyan_road = selected_edge;
-        road_cells(selected_edge, dirty);
+        frame.keys[1] = at;
         edge_text(selected_edge, text, sizeof text);
         add_text(frame.road_texts, at, text);
     }
     if (current_node) {
-        const int at = node_position(current_node);
+        const int at = node_key(current_node);
         if (at < 0)
             return 1;
         frame.cyan_node = current_node;
         frame.cyan_radius = 3;
-        node_cells(current_node, dirty);
+        frame.keys[3] = at;
         add_text(frame.node_texts, at, current_node->name);
     }
     return 0;
@@ -213,7 +387,7 @@ static int plan_edit()
 }
 
 // The solve screen's changes: every road under the pointer prints its text.
-static void plan_solve()
+static int plan_solve()
 {
     char text[96];
     static std::vector<int> roads;
@@ -227,29 +401,97 @@ static void plan_solve()
     const int node = first_node_hit(mouse_x, mouse_y);
     if (node >= 0) {
         frame.blue_node = node_at(node);
-        node_cells(frame.blue_node, dirty);
+        frame.keys[2] = node;
         std::snprintf(text, sizeof text, "%s: %" PRId64, frame.blue_node->name, frame.blue_node->label);
         add_text(frame.node_texts, node, text);
     }
     if (current_node) {
+        frame.keys[3] = node_key(current_node);
+        if (frame.keys[3] < 0)
+            return 1;
         frame.cyan_node = current_node;
         frame.cyan_radius = 4;
-        node_cells(current_node, dirty);
+    }
+    return 0;
+}
+
+// ---- composing a frame -----------------------------------------------------------
+
+// Puts one item, drawn as this frame draws it, over the layer's copy: a pixel
+// of it shows unless an item drawn after it in the full frame covers it there.
+// Both frames draw the same pixels of the other items, so the owner map tells.
+static void put_item(std::uint32_t id, const EDGE* road, const NODE* node)
+{
+    item_cells.clear();
+    if (road) {
+        draw_road(shapes, road);
+        road_cells(road, item_cells);
+    } else {
+        draw_node(shapes, node);
+        node_cells(node, item_cells);
+    }
+    const std::uint16_t blank = (std::uint16_t)color_white();
+    for (int cell : item_cells) {
+        int x1, y1, x2, y2;
+        if (!cell_box(cell, &x1, &y1, &x2, &y2))
+            continue;
+        if (owners_stale[cell]) {
+            redraw_owner_cell(cell);
+            owners_stale[cell] = 0;
+        }
+        for (int y = y1; y <= y2; y++) {
+            std::uint16_t* shape = (std::uint16_t*)shapes->line[y];
+            std::uint16_t* out = (std::uint16_t*)back_buffer->line[y];
+            const std::uint32_t* owner = (const std::uint32_t*)owners->line[y];
+            for (int x = x1; x <= x2; x++)
+                if (shape[x] != blank) {
+                    if (owner[x] <= id)
+                        out[x] = shape[x];
+                    shape[x] = blank;
+                }
+        }
+    }
+}
+
+// The hovered and selected items and the floating ones, in the order the
+// full frame draws them.
+static void put_items()
+{
+    static std::vector<std::uint32_t> ids;
+    ids = floating;
+    for (int k = 0; k < 4; k++)
+        if (frame.keys[k] >= 0)
+            ids.push_back((std::uint32_t)frame.keys[k] + (k >= 2 ? (std::uint32_t)NODE_IDS : 0u));
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    for (std::uint32_t id : ids) {
+        if (id >= NODE_IDS)
+            put_item(id, nullptr, node_at(id - NODE_IDS));
+        else
+            put_item(id, road_at(id), nullptr);
     }
 }
 
 // Draws one list's items of a cell in list order, each text right after its
 // item; texts of items outside the cell still go in, after the last.
-static void draw_in_order(CELL_ITEMS items, const std::vector<TEXT_EVENT>& texts, bool roads)
+static void draw_in_order(CELL_ITEMS items, const std::vector<TEXT_EVENT>& texts, bool roads,
+                          const int* box)
 {
     std::size_t t = 0;
     for (int i = 0; i < items.count; i++) {
         for (; t < texts.size() && texts[t].position < (int)items.first[i]; t++)
             print_status("%s", texts[t].text);
-        if (roads)
-            draw_road(road_at(items.first[i]));
-        else
-            draw_node(node_at(items.first[i]));
+        if (leave_floating && is_floating(items.first[i] + (roads ? 0u : (std::uint32_t)NODE_IDS)))
+            continue;
+        if (roads) {
+            const EDGE* e = road_at(items.first[i]);
+            if (!road_misses(e, box))
+                draw_road(back_buffer, e);
+        } else {
+            const NODE* n = node_at(items.first[i]);
+            if (!node_misses(n, box))
+                draw_node(back_buffer, n);
+        }
     }
     for (; t < texts.size(); t++)
         print_status("%s", texts[t].text);
@@ -258,18 +500,13 @@ static void draw_in_order(CELL_ITEMS items, const std::vector<TEXT_EVENT>& texts
 // The cell as the full frame draws it, clipped to the cell.
 static void redraw_cell(int cell)
 {
-    int x1, y1, x2, y2;
-    cell_rect(cell, &x1, &y1, &x2, &y2);
-    x1 = std::max(x1, 0);
-    y1 = std::max(y1, 0);
-    x2 = std::min(x2, SCREEN_W - 1);
-    y2 = std::min(y2, SCREEN_H - 1);
-    if (x1 > x2 || y1 > y2)
+    int box[4];
+    if (!cell_box(cell, &box[0], &box[1], &box[2], &box[3]))
         return;
-    set_clip_rect(back_buffer, x1, y1, x2, y2);
+    set_clip_rect(back_buffer, box[0], box[1], box[2], box[3]);
     draw_underlay();
-    draw_in_order(cell_roads(cell), frame.road_texts, true);
-    draw_in_order(cell_nodes(cell), frame.node_texts, false);
+    draw_in_order(cell_roads(cell), frame.road_texts, true, box);
+    draw_in_order(cell_nodes(cell), frame.node_texts, false, box);
     set_clip_rect(back_buffer, 0, 0, SCREEN_W - 1, SCREEN_H - 1);
 }
 
@@ -288,7 +525,6 @@ static void redraw_dirty_cells()
 
 static bool by_position(const TEXT_EVENT& a, const TEXT_EVENT& b) { return a.position < b.position; }
 
-
 int draw_cached_frame(int screen)
 {
     if (mouse_x < 0 || mouse_y < 0 || mouse_x >= SCREEN_W || mouse_y >= SCREEN_H)
@@ -296,13 +532,12 @@ int draw_cached_frame(int screen)
     if (!layer_ready(screen))
         return 1;
     reset_frame(screen);
-    if (screen == LAYER_EDIT && plan_edit() != 0)
+    if ((screen == LAYER_EDIT ? plan_edit() : plan_solve()) != 0)
         return 1;
-    if (screen == LAYER_SOLVE)
-        plan_solve();
     std::stable_sort(frame.road_texts.begin(), frame.road_texts.end(), by_position);
     std::stable_sort(frame.node_texts.begin(), frame.node_texts.end(), by_position);
     blit(layers[screen].bitmap, back_buffer, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    put_items();
     redraw_dirty_cells();
     // The sprite ends as the full frame leaves it: the hover image over a node.
     set_sprite(frame.blue_node ? cursor_hover : cursor_normal);

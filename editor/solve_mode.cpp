@@ -117,7 +117,7 @@ void draw_solve_underlay()
 void draw_solve_view()
 {
     // status_text is empty here: every editing command clears it on return.
-    // In full from the lists when asked, or until the layer of a new tree is built.
+    // In full from the lists when asked, or when the cached layer cannot be used.
     if (full_redraw || draw_cached_frame(LAYER_SOLVE) != 0) {
         draw_solve_underlay();
         draw_solve_roads();

@@ -116,7 +116,7 @@ void draw_edit_underlay(bool line_free)
 void draw_edit_view()
 {
     const bool line_free = status_text[0] == '\0';
-    // In full from the lists when asked, or while the map moves under a drag.
+    // In full from the lists when asked, or when the cached layer cannot be used.
     if (full_redraw || draw_cached_frame(LAYER_EDIT) != 0) {
         draw_edit_underlay(line_free);
         draw_edit_roads(line_free);

@@ -18,6 +18,7 @@ EDGE* edge_list = nullptr;
 NODE* current_node = nullptr;
 EDGE* selected_edge = nullptr;
 unsigned map_version = 0;
+MAP_CHANGES map_changes = {0, 0, false, 0, {}};
 
 // Records come from large blocks rather than one allocation each: the file
 // reader fills a whole block per list, and clear_map hands every block back
@@ -173,6 +174,42 @@ int straight_length(const NODE* a, const NODE* b)
     return len >= (double)INT_MAX ? INT_MAX : (int)len;
 }
 
+void forget_changes()
+{
+    map_changes.from = map_changes.to = map_version;
+    map_changes.lost = false;
+    map_changes.count = 0;
+}
+
+static void log_change(const MAP_CHANGE& change)
+{
+    if (map_changes.count == CHANGE_LOG)
+        map_changes.lost = true;
+    if (!map_changes.lost)
+        map_changes.list[map_changes.count++] = change;
+}
+
+static void log_node(int kind, const NODE* n, int old_x, int old_y)
+{
+    log_change(MAP_CHANGE{kind, n, {old_x, old_y, old_x, old_y}, {n->x, n->y, n->x, n->y}});
+}
+
+static void log_edge(int kind, const EDGE* e, const NODE* old_to)
+{
+    log_change(MAP_CHANGE{kind, e, {e->from->x, e->from->y, old_to->x, old_to->y},
+                          {e->from->x, e->from->y, e->to->x, e->to->y}});
+}
+
+// Ends every logged edit. A change of map_version since the last one was not
+// logged, so the log no longer holds everything the views must redraw.
+static void logged_edit()
+{
+    if (map_changes.to != map_version)
+        map_changes.lost = true;
+    map_version++;
+    map_changes.to = map_version;
+}
+
 // Splits `edge` at the new node: the old record now ends at the node, and a
 // new record at the head joins the old far end to it.
 static void split_edge(EDGE* edge, NODE* node)
@@ -180,9 +217,11 @@ static void split_edge(EDGE* edge, NODE* node)
     NODE* old = edge->to;
     edge->to = node;
     edge->length = straight_length(edge->from, node);
+    log_edge(CHANGE_EDGE_RESHAPED, edge, old);
     EDGE* rest = new_edge(old, node, straight_length(old, node));
     rest->next = edge_list;
     edge_list = rest;
+    log_edge(CHANGE_EDGE_ADDED, rest, node);
 }
 
 NODE* find_or_add_node(int px, int py)
@@ -193,13 +232,14 @@ NODE* find_or_add_node(int px, int py)
     NODE* node = new_node(px, py, "Novy");
     node->next = node_list;
     node_list = node;
-    map_version++;
+    log_node(CHANGE_NODE_ADDED, node, px, py);
     for (EDGE* e = edge_list; e; e = e->next) {
         if (hit_edge(e, px, py)) {
             split_edge(e, node);
             break;
         }
     }
+    logged_edit();
     return node;
 }
 
@@ -213,7 +253,8 @@ void add_edge(NODE* a, NODE* b)
     EDGE* edge = new_edge(a, b, straight_length(a, b));
     edge->next = edge_list;
     edge_list = edge;
-    map_version++;
+    log_edge(CHANGE_EDGE_ADDED, edge, b);
+    logged_edit();
 }
 
 void delete_edge(EDGE* edge)
@@ -221,8 +262,9 @@ void delete_edge(EDGE* edge)
     for (EDGE** link = &edge_list; *link; link = &(*link)->next) {
         if (*link == edge) {
             *link = edge->next;
+            log_edge(CHANGE_EDGE_REMOVED, edge, edge->to);
             free_edge(edge);
-            map_version++;
+            logged_edit();
             return;
         }
     }
@@ -230,12 +272,15 @@ void delete_edge(EDGE* edge)
 
 void delete_node(NODE* node)
 {
+    bool removed = false;
     EDGE** link = &edge_list;
     while (*link) {
         EDGE* e = *link;
         if (e->from == node || e->to == node) {
             *link = e->next;
+            log_edge(CHANGE_EDGE_REMOVED, e, e->to);
             free_edge(e);
+            removed = true;
         } else {
             link = &e->next;
         }
@@ -243,11 +288,25 @@ void delete_node(NODE* node)
     for (NODE** nl = &node_list; *nl; nl = &(*nl)->next) {
         if (*nl == node) {
             *nl = node->next;
+            log_node(CHANGE_NODE_REMOVED, node, node->x, node->y);
             free_node(node);
-            map_version++;
-            return;
+            removed = true;
+            break;
         }
     }
+    if (removed)
+        logged_edit();
+}
+
+void move_node(NODE* node, int x, int y)
+{
+    if (node->x == x && node->y == y)
+        return;
+    const int old_x = node->x, old_y = node->y;
+    node->x = x;
+    node->y = y;
+    log_node(CHANGE_NODE_MOVED, node, old_x, old_y);
+    logged_edit();
 }
 
 void clear_map()

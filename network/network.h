@@ -43,6 +43,29 @@ void  add_edge(NODE* a, NODE* b);         // new road a-b unless a == b or they 
 void  delete_edge(EDGE* edge);            // unlinks and frees the road
 void  delete_node(NODE* node);            // frees the node's roads, then the node
 void  clear_map();                        // frees everything; clears current_node, selected_edge
+void  move_node(NODE* node, int x, int y); // places the node there; its roads follow
+
+// The log of what the edits above changed since the editor last took it, so
+// that a view can redraw only that. Each logged edit moves map_version by one;
+// any other change of map_version (a load, an undo, a solve, clear_map)
+// leaves the log's `to` behind it, which tells a view to redraw everything.
+enum { CHANGE_NODE_ADDED, CHANGE_NODE_REMOVED, CHANGE_NODE_MOVED,
+       CHANGE_EDGE_ADDED, CHANGE_EDGE_REMOVED, CHANGE_EDGE_RESHAPED };
+enum { CHANGE_LOG = 1024 };   // changes kept; past that the log is lost
+struct MAP_CHANGE {
+    int kind;            // CHANGE_*
+    const void* item;    // the NODE or EDGE; a removed one is freed, only its address is left
+    int before[4];       // a road's ends x1 y1 x2 y2 before the change; a node's place twice
+    int after[4];        // the same after it (an added item, a reshaped road)
+};
+struct MAP_CHANGES {
+    unsigned from, to;   // map_version when the log was last taken, and after its last edit
+    bool lost;           // an edit went unlogged or the log overflowed
+    int count;
+    MAP_CHANGE list[CHANGE_LOG];
+};
+extern MAP_CHANGES map_changes;
+void  forget_changes();                   // empties the log, starting it at the present map_version
 
 // Record allocation, shared with the file reader which links records itself.
 NODE* new_node(int x, int y, const char* name);   // label -1, not linked into node_list

@@ -62,11 +62,19 @@ const Case cases[] = {
     {"selected road", [] { selected_edge = road_through(150, 100); }, false},
     {"prompt, no background", [] { std::strcpy(status_text, "Save as:"); toggle_background();
                                    selected_edge = road_through(150, 100); }, false},
-    {"split, current node", [] { click(150, 101); press_key(KEY_ESC); run_edit_steps();
+    {"split, current node", [] { idle(); script_step(2, 150, 101, 0);   // hovered, then split
+                                 click(150, 101); press_key(KEY_ESC); run_edit_steps();
                                  current_node = find_or_add_node(40, 590); }, false},
-    {"drag", [] { click(200, 200, 2); script_step(2, 200, 200, 1); script_step(2, 237, 223, 1);
-                  idle(); press_key(KEY_ESC); run_edit_steps(); }, false},
-    {"delete", [] { click(200, 150, 2); press_key(KEY_DEL); run_edit_steps(); }, false},
+    // Through the check point of a road it leaves, then a lone road's end along it: it leaves cells.
+    {"drags", [] { click(200, 200, 2); script_step(2, 200, 200, 1); script_step(2, 415, 305, 1);
+                   script_step(2, 237, 223, 1); idle(); press_key(KEY_ESC);
+                   click(100, 100, 2); script_step(2, 100, 100, 1); script_step(2, 150, 100, 1);
+                   idle(); press_key(KEY_ESC); run_edit_steps(); }, false},
+    // A comb road deleted while solve mode's layer shows the tree: a band
+    // beside it reaches a pixel past its road's ends into the cells redrawn.
+    {"solve, delete", [] { current_node = find_or_add_node(520, 300); solve_shortest_paths();
+                           draw_frame(true); current_node = nullptr;
+                           click(639, 435, 2); press_key(KEY_DEL); run_edit_steps(); }, true},
     {"solve", [] { current_node = find_or_add_node(520, 300); solve_shortest_paths(); }, true},
 };
 
@@ -82,6 +90,7 @@ TEST(CachedFrame, EqualsTheFullRedraw)
         for (NODE* n = node_list; n; n = n->next)
             for (int d : {0, 9})
                 EXPECT_EQ(differing_rows(n->x - d, n->y - d, c.solve), 0) << c.name << " near " << n->x << "," << n->y;
+        set_sprite(cursor_normal);   // the node checks leave the hover image, which hides road hover
         for (EDGE* e = edge_list; e; e = e->next) {
             int x = (e->from->x + e->to->x) / 2 + 3, y = (e->from->y + e->to->y) / 2 + 3;
             EXPECT_EQ(differing_rows(x, y, c.solve), 0) << c.name << " at " << x << "," << y;
