@@ -93,6 +93,7 @@ static std::vector<ENTRY> late;
 static int shift;                          // a bucket is 2^shift totals wide
 static std::uint64_t current;              // total >> shift of the bucket being taken
 static std::size_t spread;                 // offers on the wheel outside the current bucket
+static int following = -1;                 // wheel place of the bucket in use after it, or -1
 
 // Offer a is taken after offer b: larger total, then further from the list head.
 // A lambda rather than a function, so that the sorts and heaps inline it.
@@ -112,6 +113,7 @@ static void queue_clear(int longest)
         shift++;
     current = 0;
     spread = 0;
+    following = -1;
 }
 
 static void queue_push(const ENTRY& entry)
@@ -140,31 +142,38 @@ static int next_used(int i)
     return -1;
 }
 
-// The memory settling a bucket's offers needs comes in two steps: first the
-// roads of each offer's node, then, once those have come, its neighbours.
-// Only the first offers taken are asked for, as more would not stay in cache.
-enum { ASKED = 32 };
+// The offer k places after the next one to be taken, as far as the current
+// bucket and the one after it tell; null past them. Offers made meanwhile
+// can come between, so this is for asking for memory early, nothing more.
 
-static void ask_for_roads(const std::vector<ENTRY>& b)
+static const ENTRY* upcoming(std::size_t k)
 {
-    for (std::size_t k = b.size(); k-- > 0 && k + ASKED >= b.size();) {
-        __builtin_prefetch(&slots.items[b[k].first]);
-        __builtin_prefetch(&slots.items[b[k].last - 1]);
-        __builtin_prefetch(&reach.items[b[k].node]);
-    }
+    const std::vector<ENTRY>& now = wheel[current % WHEEL];
+    if (k < now.size())
+        return &now[now.size() - 1 - k];
+    k -= now.size();
+    if (following < 0 || k >= wheel[following].size())
+        return nullptr;
+    return &wheel[following][k];
 }
 
-static void ask_for_neighbours(const std::vector<ENTRY>& b)
+// The memory settling an offer needs comes in two steps: first its node's
+// roads, then, once those have come, the neighbours they lead to.
+static void ask_ahead_of_search()
 {
-    const SLOT* slot = slots.items;
-    for (std::size_t k = b.size(); k-- > 0 && k + ASKED >= b.size();)
-        for (int s = b[k].first; s < b[k].last; s++)
-            __builtin_prefetch(&reach.items[slot[s].other]);
+    enum { ROADS = 16, NEIGHBOURS = 4 };
+    if (const ENTRY* e = upcoming(ROADS)) {
+        __builtin_prefetch(&slots.items[e->first]);
+        __builtin_prefetch(&slots.items[e->last - 1]);
+        __builtin_prefetch(&reach.items[e->node]);
+    }
+    if (const ENTRY* e = upcoming(NEIGHBOURS))
+        for (int s = e->first; s < e->last; s++)
+            __builtin_prefetch(&reach.items[slots.items[s].other]);
 }
 
 // The next bucket in use after the current one, sorted with its first offer
-// last; false when no offer waits on the wheel. Its offers' roads were asked
-// for when the bucket before it came up; the one after it is asked for now.
+// last; false when no offer waits on the wheel.
 static bool queue_turn()
 {
     if (spread == 0)
@@ -175,9 +184,7 @@ static bool queue_turn()
     std::vector<ENTRY>& now = wheel[i];
     spread -= now.size();
     std::sort(now.begin(), now.end(), after);
-    ask_for_neighbours(now);
-    if (spread > 0)
-        ask_for_roads(wheel[next_used((i + 1) % WHEEL)]);
+    following = spread > 0 ? next_used((i + 1) % WHEEL) : -1;
     return true;
 }
 
@@ -332,6 +339,7 @@ static void search(int start)
     while (queue_pop(&top)) {
         if (r[top.node].order >= 0)
             continue;   // settled meanwhile through a better road
+        ask_ahead_of_search();
         settle(top.node, order++);
     }
 }
