@@ -78,22 +78,18 @@ template <typename T> static void release_if_large(SCRATCH<T>* s)
     }
 }
 
-// The offers waiting, on a wheel of buckets by total. Every offer waiting
-// lies within the longest road of the least total taken (it was made from a
-// settled node), so with each bucket 2^shift totals wide and that span under
-// the wheel's size, a bucket's place on the wheel never wraps onto another
-// one in use. Each offer is stored once and sorted once, when its bucket
-// comes up; offers made into that bucket afterwards (over short roads) wait
-// beside it in `late`, a heap. Knowing the next offers in order lets the
-// search ask for their memory well before it needs it.
-enum { WHEEL = 4096, WORD = 64 };
-static std::vector<ENTRY> wheel[WHEEL];
-static std::uint64_t used[WHEEL / WORD];   // buckets holding offers, but for the current one
+// The offers waiting, in a radix heap keyed on the total: the search takes
+// totals in rising order, so an offer waits in the bucket of the highest bit
+// where its total differs from the least total taken so far, and moves to a
+// lower bucket only when its own is emptied. Bucket 0 holds the offers at
+// that least total, sorted when filled, its first offer last; offers at that
+// total made afterwards (over roads of length 0) wait beside it in `late`, a
+// heap. Few buckets take the pushes, so they stay in cache, and knowing the
+// next offers in order lets the search ask for their memory early.
+enum { BUCKETS = 65 };
+static std::vector<ENTRY> bucket[BUCKETS];
 static std::vector<ENTRY> late;
-static int shift;                          // a bucket is 2^shift totals wide
-static std::uint64_t current;              // total >> shift of the bucket being taken
-static std::size_t spread;                 // offers on the wheel outside the current bucket
-static int following = -1;                 // wheel place of the bucket in use after it, or -1
+static std::uint64_t least;   // total of the offers in bucket 0
 
 // Offer a is taken after offer b: larger total, then further from the list head.
 // A lambda rather than a function, so that the sorts and heaps inline it.
@@ -101,91 +97,71 @@ static const auto after = [](const ENTRY& a, const ENTRY& b) {
     return a.total > b.total || (a.total == b.total && a.edge > b.edge);
 };
 
-static void queue_clear(int longest)
+static int bucket_of(std::uint64_t total)
 {
-    for (std::vector<ENTRY>& b : wheel)
+    return total == least ? 0 : 64 - __builtin_clzll(total ^ least);
+}
+
+static void queue_clear()
+{
+    for (std::vector<ENTRY>& b : bucket)
         b.clear();
-    for (std::uint64_t& u : used)
-        u = 0;
     late.clear();
-    shift = 0;
-    while ((longest >> shift) >= WHEEL - 2)
-        shift++;
-    current = 0;
-    spread = 0;
-    following = -1;
+    least = 0;
 }
 
 static void queue_push(const ENTRY& entry)
 {
-    const std::uint64_t key = (std::uint64_t)entry.total >> shift;
-    if (key == current) {
+    const int b = bucket_of((std::uint64_t)entry.total);
+    if (b == 0) {
         late.push_back(entry);
         std::push_heap(late.begin(), late.end(), after);
-        return;
+    } else {
+        bucket[b].push_back(entry);
     }
-    const int i = (int)(key % WHEEL);
-    wheel[i].push_back(entry);
-    used[i / WORD] |= 1ull << (i % WORD);
-    spread++;
 }
 
-// The first bucket in use at or after wheel place i; -1 when none is.
-static int next_used(int i)
+// Bucket 0 from the lowest bucket in use, sorted; false when no offer waits.
+// Offers moving within a few totals of the least are taken soon: their
+// nodes' roads are asked for now.
+static bool queue_refill()
 {
-    for (int words = 0; words <= WHEEL / WORD; words++) {
-        std::uint64_t bits = used[i / WORD] >> (i % WORD);
-        if (bits)
-            return i + __builtin_ctzll(bits);
-        i = (i / WORD + 1) * WORD % WHEEL;
+    enum { SOON = 4 };
+    int i = 1;
+    while (i < BUCKETS && bucket[i].empty())
+        i++;
+    if (i == BUCKETS)
+        return false;
+    std::vector<ENTRY>& from = bucket[i];
+    std::uint64_t low = (std::uint64_t)from[0].total;
+    for (const ENTRY& e : from)
+        low = std::min(low, (std::uint64_t)e.total);
+    least = low;
+    for (const ENTRY& e : from) {
+        const int b = bucket_of((std::uint64_t)e.total);
+        if (b <= SOON) {
+            __builtin_prefetch(&slots.items[e.first]);
+            __builtin_prefetch(&slots.items[e.last - 1]);
+        }
+        bucket[b].push_back(e);
     }
-    return -1;
-}
-
-// The offer k places after the next one to be taken, as far as the current
-// bucket and the one after it tell; null past them. Offers made meanwhile
-// can come between, so this is for asking for memory early, nothing more.
-
-static const ENTRY* upcoming(std::size_t k)
-{
-    const std::vector<ENTRY>& now = wheel[current % WHEEL];
-    if (k < now.size())
-        return &now[now.size() - 1 - k];
-    k -= now.size();
-    if (following < 0 || k >= wheel[following].size())
-        return nullptr;
-    return &wheel[following][k];
+    from.clear();
+    std::sort(bucket[0].begin(), bucket[0].end(), after);
+    return true;
 }
 
 // The memory settling an offer needs comes in two steps: first its node's
-// roads, then, once those have come, the neighbours they lead to.
+// roads, then, once those have come, the neighbours they lead to; here the
+// second, for the offer a few places after the next one in bucket 0.
 static void ask_ahead_of_search()
 {
-    enum { ROADS = 16, NEIGHBOURS = 4 };
-    if (const ENTRY* e = upcoming(ROADS)) {
-        __builtin_prefetch(&slots.items[e->first]);
-        __builtin_prefetch(&slots.items[e->last - 1]);
-        __builtin_prefetch(&reach.items[e->node]);
-    }
-    if (const ENTRY* e = upcoming(NEIGHBOURS))
-        for (int s = e->first; s < e->last; s++)
-            __builtin_prefetch(&reach.items[slots.items[s].other]);
-}
-
-// The next bucket in use after the current one, sorted with its first offer
-// last; false when no offer waits on the wheel.
-static bool queue_turn()
-{
-    if (spread == 0)
-        return false;
-    const int i = next_used((int)((current + 1) % WHEEL));
-    current += (std::uint64_t)((i - (int)(current % WHEEL) + WHEEL) % WHEEL);
-    used[i / WORD] &= ~(1ull << (i % WORD));
-    std::vector<ENTRY>& now = wheel[i];
-    spread -= now.size();
-    std::sort(now.begin(), now.end(), after);
-    following = spread > 0 ? next_used((i + 1) % WHEEL) : -1;
-    return true;
+    enum { NEIGHBOURS = 3 };
+    const std::vector<ENTRY>& now = bucket[0];
+    if (now.size() <= NEIGHBOURS)
+        return;
+    const ENTRY& e = now[now.size() - 1 - NEIGHBOURS];
+    for (int s = e.first; s < e.last; s++)
+        __builtin_prefetch(&reach.items[slots.items[s].other]);
 }
 
 static inline int position_of(const NODE* v)
@@ -264,12 +240,9 @@ static int number_map(int* node_count)
 // The best offer waiting; false when none is left.
 static bool queue_pop(ENTRY* top)
 {
-    std::vector<ENTRY>* now = &wheel[current % WHEEL];
-    if (now->empty() && late.empty()) {
-        if (!queue_turn())
-            return false;
-        now = &wheel[current % WHEEL];
-    }
+    std::vector<ENTRY>* now = &bucket[0];
+    if (now->empty() && late.empty() && !queue_refill())
+        return false;
     if (!late.empty() && (now->empty() || after(now->back(), late.front()))) {
         std::pop_heap(late.begin(), late.end(), after);
         *top = late.back();
@@ -293,17 +266,16 @@ static void build_adjacency(int node_count)
         r[i].last = r[i].first;
     }
     SLOT* slot = room_for(&slots, (std::size_t)sum);
-    int k = 0, a, b, longest = 0;
+    int k = 0, a, b;
     EDGE* ahead = ahead_of_head();
     for (EDGE* e = edge_list; e; e = e->next, k++) {
         ask_ahead(&ahead);
         if (road_ends(e, node_count, &a, &b)) {
             slot[r[a].last++] = SLOT{k, b, e->length};
             slot[r[b].last++] = SLOT{k, a, e->length};
-            longest = std::max(longest, e->length);
         }
     }
-    queue_clear(longest);
+    queue_clear();
 }
 
 // Settles node v at its best offer: every neighbour not yet settled is
@@ -400,7 +372,7 @@ void solve_shortest_paths()
     write_labels();
     release_if_large(&slots);
     release_if_large(&reach);
-    for (std::vector<ENTRY>& b : wheel)
+    for (std::vector<ENTRY>& b : bucket)
         if (b.capacity() * sizeof(ENTRY) > KEEP_BYTES)
             std::vector<ENTRY>().swap(b);
     if (late.capacity() * sizeof(ENTRY) > KEEP_BYTES)
