@@ -126,7 +126,7 @@ static void queue_push(const ENTRY& entry)
 // nodes' roads are asked for now.
 static bool queue_refill()
 {
-    enum { SOON = 4 };
+    enum { SOON = 6 };
     int i = 1;
     while (i < BUCKETS && bucket[i].empty())
         i++;
@@ -142,6 +142,7 @@ static bool queue_refill()
         if (b <= SOON) {
             __builtin_prefetch(&slots.items[e.first]);
             __builtin_prefetch(&slots.items[e.last - 1]);
+            __builtin_prefetch(&reach.items[e.node]);
         }
         bucket[b].push_back(e);
     }
