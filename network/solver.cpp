@@ -151,6 +151,23 @@ static bool queue_refill()
     return true;
 }
 
+// The best offer waiting; false when none is left.
+static bool queue_pop(ENTRY* top)
+{
+    std::vector<ENTRY>* now = &bucket[0];
+    if (now->empty() && late.empty() && !queue_refill())
+        return false;
+    if (!late.empty() && (now->empty() || after(now->back(), late.front()))) {
+        std::pop_heap(late.begin(), late.end(), after);
+        *top = late.back();
+        late.pop_back();
+    } else {
+        *top = now->back();
+        now->pop_back();
+    }
+    return true;
+}
+
 // The memory settling an offer needs comes in two steps: first its node's
 // roads, then, once those have come, the neighbours they lead to; here the
 // second, for the offer a few places after the next one in bucket 0.
@@ -236,23 +253,6 @@ static int number_map(int* node_count)
     }
     *node_count = n;
     return start;
-}
-
-// The best offer waiting; false when none is left.
-static bool queue_pop(ENTRY* top)
-{
-    std::vector<ENTRY>* now = &bucket[0];
-    if (now->empty() && late.empty() && !queue_refill())
-        return false;
-    if (!late.empty() && (now->empty() || after(now->back(), late.front()))) {
-        std::pop_heap(late.begin(), late.end(), after);
-        *top = late.back();
-        late.pop_back();
-    } else {
-        *top = now->back();
-        now->pop_back();
-    }
-    return true;
 }
 
 // Counting sort of the road ends into each node's run of slots: the counts
