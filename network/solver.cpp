@@ -53,6 +53,12 @@ template <typename T> struct SCRATCH {
 static SCRATCH<SLOT> slots;
 static SCRATCH<REACH> reach;      // per node
 static NODE_RUN run;              // the nodes this solve numbers by address
+// One bit per node, set once it is settled: a few megabytes that stay in
+// cache where the nodes' REACH records would not, so that settled neighbours
+// cost no read of their record.
+static std::vector<std::uint64_t> settled;
+
+static inline bool is_settled(int v) { return settled[(unsigned)v / 64] >> ((unsigned)v % 64) & 1; }
 
 enum { KEEP_BYTES = 64 << 20 };   // scratch kept between solves up to this size
 
@@ -179,7 +185,8 @@ static void ask_ahead_of_search()
         return;
     const ENTRY& e = now[now.size() - 1 - NEIGHBOURS];
     for (int s = e.first; s < e.last; s++)
-        __builtin_prefetch(&reach.items[slots.items[s].other]);
+        if (!is_settled(slots.items[s].other))
+            __builtin_prefetch(&reach.items[slots.items[s].other]);
 }
 
 static inline int position_of(const NODE* v)
@@ -242,6 +249,7 @@ static int number_map(int* node_count)
     REACH* r = room_for(&reach, (std::size_t)n);
     for (int i = 0; i < n; i++)
         r[i] = REACH{0, -1, -1, 0, 0};
+    settled.assign((std::size_t)n / 64 + 1, 0);
     int a, b;
     EDGE* ahead = ahead_of_head();
     for (EDGE* e = edge_list; e; e = e->next) {
@@ -287,11 +295,12 @@ static void settle(int v, int order)
     REACH* r = reach.items;
     const SLOT* slot = slots.items;
     r[v].order = order;
+    settled[(unsigned)v / 64] |= 1ull << ((unsigned)v % 64);
     const std::int64_t base = r[v].total;
     for (int s = r[v].first; s < r[v].last; s++) {
-        REACH& far = r[slot[s].other];
-        if (far.order >= 0)
+        if (is_settled(slot[s].other))
             continue;
+        REACH& far = r[slot[s].other];
         ENTRY offer{base + slot[s].length, slot[s].edge, slot[s].other, far.first, far.last};
         if (far.edge < 0 || offer.total < far.total ||
             (offer.total == far.total && offer.edge < far.edge)) {
@@ -305,12 +314,11 @@ static void settle(int v, int order)
 // The search: settles the start, then always the best offer left.
 static void search(int start)
 {
-    REACH* r = reach.items;
     int order = 0;
     settle(start, order++);
     ENTRY top;
     while (queue_pop(&top)) {
-        if (r[top.node].order >= 0)
+        if (is_settled(top.node))
             continue;   // settled meanwhile through a better road
         ask_ahead_of_search();
         settle(top.node, order++);
