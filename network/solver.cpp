@@ -127,6 +127,26 @@ static void queue_push(const ENTRY& entry)
     }
 }
 
+// The memory settling an offer needs comes in two steps: first its node's
+// roads, then, once those have come, the neighbours they lead to; here the
+// second, for the offer NEIGHBOURS places after the next one in bucket 0,
+// and when the bucket is filled, for its first offers.
+enum { NEIGHBOURS = 4 };
+
+static void ask_for_neighbours(const ENTRY& e)
+{
+    for (int s = e.first; s < e.last; s++)
+        if (!is_settled(slots.items[s].other))
+            __builtin_prefetch(&reach.items[slots.items[s].other]);
+}
+
+static void ask_ahead_of_search()
+{
+    const std::vector<ENTRY>& now = bucket[0];
+    if (now.size() > NEIGHBOURS)
+        ask_for_neighbours(now[now.size() - 1 - NEIGHBOURS]);
+}
+
 // Bucket 0 from the lowest bucket in use, sorted; false when no offer waits.
 // Offers moving within a few totals of the least are taken soon: their
 // nodes' roads are asked for now.
@@ -153,7 +173,10 @@ static bool queue_refill()
         bucket[b].push_back(e);
     }
     from.clear();
-    std::sort(bucket[0].begin(), bucket[0].end(), after);
+    std::vector<ENTRY>& now = bucket[0];
+    std::sort(now.begin(), now.end(), after);
+    for (std::size_t k = 0; k < now.size() && k <= NEIGHBOURS; k++)
+        ask_for_neighbours(now[now.size() - 1 - k]);
     return true;
 }
 
@@ -172,21 +195,6 @@ static bool queue_pop(ENTRY* top)
         now->pop_back();
     }
     return true;
-}
-
-// The memory settling an offer needs comes in two steps: first its node's
-// roads, then, once those have come, the neighbours they lead to; here the
-// second, for the offer a few places after the next one in bucket 0.
-static void ask_ahead_of_search()
-{
-    enum { NEIGHBOURS = 3 };
-    const std::vector<ENTRY>& now = bucket[0];
-    if (now.size() <= NEIGHBOURS)
-        return;
-    const ENTRY& e = now[now.size() - 1 - NEIGHBOURS];
-    for (int s = e.first; s < e.last; s++)
-        if (!is_settled(slots.items[s].other))
-            __builtin_prefetch(&reach.items[slots.items[s].other]);
 }
 
 static inline int position_of(const NODE* v)
