@@ -25,27 +25,7 @@ struct EDGE {
 
 enum { STATE_UNSEEN = 0, STATE_CANDIDATE = 1, STATE_DISCARDED = 2, STATE_TREE = 3 };
 
-extern NODE* node_list;      // every node, newest first; owns its records
-extern EDGE* edge_list;      // every road, newest first; owns its records
-extern NODE* current_node;   // node a command works on, or the solve start; else null
-extern EDGE* selected_edge;  // road selected for an action; else null
-extern unsigned map_version; // changes whenever what the map draws changes; views cache on it
-extern std::size_t history_limit; // bytes the undo and redo steps may hold; the oldest go first
-
-// Hit tests and geometry; 64-bit inside, so any stored coordinates are safe.
-bool  hit_node(const NODE* node, int px, int py);      // true inside the node's 19x19 square
-bool  hit_edge(const EDGE* edge, int px, int py);      // true on the road's 5-pixel corridor
-int   straight_length(const NODE* a, const NODE* b);   // truncated distance, capped at INT_MAX
-
-// Edits; each keeps both lists newest first.
-NODE* find_or_add_node(int px, int py);   // node under the point, or a new "Novy" splitting a road
-void  add_edge(NODE* a, NODE* b);         // new road a-b unless a == b or they are joined
-void  delete_edge(EDGE* edge);            // unlinks and frees the road
-void  delete_node(NODE* node);            // frees the node's roads, then the node
-void  clear_map();                        // frees everything; clears current_node, selected_edge
-void  move_node(NODE* node, int x, int y); // places the node there; its roads follow
-
-// The log of what the edits above changed since the editor last took it, so
+// The log of what the edits below changed since the editor last took it, so
 // that a view can redraw only that. Each logged edit moves map_version by one;
 // any other change of map_version (a load, an undo, a solve, clear_map)
 // leaves the log's `to` behind it, which tells a view to redraw everything.
@@ -64,7 +44,28 @@ struct MAP_CHANGES {
     int count;
     MAP_CHANGE list[CHANGE_LOG];
 };
-extern MAP_CHANGES map_changes;
+
+extern NODE* node_list;      // every node, newest first; owns its records
+extern EDGE* edge_list;      // every road, newest first; owns its records
+extern NODE* current_node;   // node a command works on, or the solve start; else null
+extern EDGE* selected_edge;  // road selected for an action; else null
+extern unsigned map_version; // changes whenever what the map draws changes; views cache on it
+extern std::size_t history_limit; // bytes the undo and redo steps may hold; the oldest go first
+extern MAP_CHANGES map_changes; // what the edits changed since the editor took the log
+
+// Hit tests and geometry; 64-bit inside, so any stored coordinates are safe.
+bool  hit_node(const NODE* node, int px, int py);      // true inside the node's 19x19 square
+bool  hit_edge(const EDGE* edge, int px, int py);      // true on the road's 5-pixel corridor
+int   straight_length(const NODE* a, const NODE* b);   // truncated distance, capped at INT_MAX
+
+// Edits; each keeps both lists newest first.
+NODE* find_or_add_node(int px, int py);   // node under the point, or a new "Novy" splitting a road
+void  add_edge(NODE* a, NODE* b);         // new road a-b unless a == b or they are joined
+void  delete_edge(EDGE* edge);            // unlinks and frees the road
+void  delete_node(NODE* node);            // frees the node's roads, then the node
+void  clear_map();                        // frees everything; clears current_node, selected_edge
+void  move_node(NODE* node, int x, int y); // places the node there; its roads follow
+
 void  forget_changes();                   // empties the log, starting it at the present map_version
 
 // Record allocation, shared with the file reader which links records itself.
