@@ -196,10 +196,6 @@ static void mark_stale(LAYER* l, int cell)
     l->stale.push_back(cell);
 }
 
-// Brings the grid up to date with the map, and tells the owner map and both
-// layers which cells they now show wrong; 1 when out of memory. The owner map
-// is redrawn only in the cells a frame reads, which are few: a full build of
-// it would cost as much as a layer's, and most of it would never be read.
 // Puts the floating items back into the editing layer and the owner map.
 static void land()
 {
