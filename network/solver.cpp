@@ -230,13 +230,9 @@ static inline void ask_ahead(EDGE** ahead)
 {
     if (!*ahead)
         return;
-    if (!scattered) {
-        *ahead = (*ahead)->next;
-        return;
-    }
-    if (run_position(run, (*ahead)->from) < 0)
+    if (scattered && run_position(run, (*ahead)->from) < 0)
         __builtin_prefetch((*ahead)->from);
-    if (run_position(run, (*ahead)->to) < 0)
+    if (scattered && run_position(run, (*ahead)->to) < 0)
         __builtin_prefetch((*ahead)->to);
     *ahead = (*ahead)->next;
 }
