@@ -409,7 +409,8 @@ static void flush_text(WRITER* w)
 }
 
 // Room per 32-bit number and its separator; labels count nodes, so they fit
-// too. The slack covers the header and lets to_chars see room for 20 digits.
+// too. A name goes in as its whole 16-byte field, which a node's room holds;
+// the slack is a margin past the last record.
 enum { NUMBER_ROOM = 12, NODE_ROOM = 2 * NUMBER_ROOM + NAME_CHARS + 1,
        EDGE_ROOM = 3 * NUMBER_ROOM, SLACK = 96 };
 enum { STRETCH = 1024, AHEAD = 48 };   // roads gathered, and asked for ahead, at a time
@@ -454,6 +455,8 @@ static void put_nodes(WRITER* w)
         if (p > w->end) {
             w->p = p;
             flush_text(w);
+            if (w->failed)
+                return;   // the save has failed: the rest need not be formatted
             p = w->p;
         }
         p = put_int(p, n->x, ' ');
@@ -481,7 +484,7 @@ static void put_roads(WRITER* w, const NODE_RUN& run)
     EDGE* ahead = edge_list;
     for (int k = 0; k < AHEAD && ahead; k++)
         ahead = ahead->next;
-    for (EDGE* e = edge_list; e;) {
+    for (EDGE* e = edge_list; e && !w->failed;) {
         int n = 0;
         for (; e && n < STRETCH; e = e->next, n++) {
             if (ahead) {
