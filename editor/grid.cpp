@@ -293,9 +293,7 @@ int update_grid(std::vector<int>& cells)
         return 0;
     const std::size_t had = cells.size();
     dragged = -1;
-    int full = !built || apply_log(cells) != 0;
-    if (full)
-        dragged = -1;
+    int full = !built || apply_log(cells) != 0;   // a drag sets `dragged` only when it applied
     if (full) {
         cells.resize(had);
         place_grid();
