@@ -20,6 +20,30 @@ struct SLOT {
     int length;
 };
 
+// The same in eight bytes, used when the map's counts and longest road fit:
+// the edge in the low bits, the far end above it, the length on top. A third
+// less memory to clear and to bring in while searching.
+struct PACKED {
+    std::uint64_t bits;
+};
+static unsigned edge_bits, other_bits;   // widths of the packed fields
+
+static inline int edge_of(const SLOT& s) { return s.edge; }
+static inline int other_of(const SLOT& s) { return s.other; }
+static inline int length_of(const SLOT& s) { return s.length; }
+static inline int edge_of(const PACKED& s) { return (int)(s.bits & ((1ull << edge_bits) - 1)); }
+static inline int other_of(const PACKED& s) { return (int)(s.bits >> edge_bits & ((1ull << other_bits) - 1)); }
+static inline int length_of(const PACKED& s) { return (int)(s.bits >> (edge_bits + other_bits)); }
+static inline void make_slot(SLOT* s, int edge, int other, int length) { *s = SLOT{edge, other, length}; }
+static inline void make_slot(PACKED* s, int edge, int other, int length)
+{
+    s->bits = (std::uint64_t)edge | (std::uint64_t)other << edge_bits |
+              (std::uint64_t)length << (edge_bits + other_bits);
+}
+
+// Bits needed for the numbers 0 .. most.
+static unsigned bits_for(std::uint64_t most) { return most ? 64 - __builtin_clzll(most) : 0; }
+
 // What the search knows of a node. Until the node is settled, `total` and
 // `edge` are its best offer so far (edge -1: none); once it is settled, its
 // distance and the tree road into it. `order` counts settlements, -1 before.
@@ -50,7 +74,7 @@ template <typename T> struct SCRATCH {
     std::size_t room = 0;
 };
 
-static SCRATCH<SLOT> slots;
+static SCRATCH<std::uint32_t> slot_words;   // SLOT or PACKED records
 static SCRATCH<REACH> reach;      // per node
 static NODE_RUN run;              // the nodes this solve numbers by address
 // One bit per node, set once it is settled: a few megabytes that stay in
@@ -133,26 +157,26 @@ static void queue_push(const ENTRY& entry)
 // and when the bucket is filled, for its first offers.
 enum { NEIGHBOURS = 4 };
 
-static void ask_for_neighbours(const ENTRY& e)
+template <typename S> static void ask_for_neighbours(const S* slot, const ENTRY& e)
 {
     for (int s = e.first; s < e.last; s++)
-        if (!is_settled(slots.items[s].other))
-            __builtin_prefetch(&reach.items[slots.items[s].other]);
+        if (!is_settled(other_of(slot[s])))
+            __builtin_prefetch(&reach.items[other_of(slot[s])]);
 }
 
-static void ask_ahead_of_search()
+template <typename S> static void ask_ahead_of_search(const S* slot)
 {
     const std::vector<ENTRY>& now = bucket[0];
     if (now.size() > NEIGHBOURS)
-        ask_for_neighbours(now[now.size() - 1 - NEIGHBOURS]);
+        ask_for_neighbours(slot, now[now.size() - 1 - NEIGHBOURS]);
 }
 
 // Bucket 0 from the lowest bucket in use, sorted; false when no offer waits.
-// Offers moving within a few totals of the least are taken soon: their
-// nodes' roads are asked for now.
-static bool queue_refill()
+// The offers moving into it are taken next: their nodes' roads and records
+// are asked for now. Asking for offers further off as well measured slower,
+// crowding out what the next settlements need.
+template <typename S> static bool queue_refill(const S* slot)
 {
-    enum { SOON = 6 };
     int i = 1;
     while (i < BUCKETS && bucket[i].empty())
         i++;
@@ -165,26 +189,27 @@ static bool queue_refill()
     least = low;
     for (const ENTRY& e : from) {
         const int b = bucket_of((std::uint64_t)e.total);
-        if (b <= SOON) {
-            __builtin_prefetch(&slots.items[e.first]);
-            __builtin_prefetch(&slots.items[e.last - 1]);
+        if (b == 0) {
+            __builtin_prefetch(&slot[e.first]);
+            __builtin_prefetch(&slot[e.last - 1]);
             __builtin_prefetch(&reach.items[e.node]);
         }
         bucket[b].push_back(e);
     }
     from.clear();
     std::vector<ENTRY>& now = bucket[0];
-    std::sort(now.begin(), now.end(), after);
+    // All at the least total: the list position decides.
+    std::sort(now.begin(), now.end(), [](const ENTRY& a, const ENTRY& b) { return a.edge > b.edge; });
     for (std::size_t k = 0; k < now.size() && k <= NEIGHBOURS; k++)
-        ask_for_neighbours(now[now.size() - 1 - k]);
+        ask_for_neighbours(slot, now[now.size() - 1 - k]);
     return true;
 }
 
 // The best offer waiting; false when none is left.
-static bool queue_pop(ENTRY* top)
+template <typename S> static bool queue_pop(const S* slot, ENTRY* top)
 {
     std::vector<ENTRY>* now = &bucket[0];
-    if (now->empty() && late.empty() && !queue_refill())
+    if (now->empty() && late.empty() && !queue_refill(slot))
         return false;
     if (!late.empty() && (now->empty() || after(now->back(), late.front()))) {
         std::pop_heap(late.begin(), late.end(), after);
@@ -237,10 +262,10 @@ static inline void ask_ahead(EDGE** ahead)
     *ahead = (*ahead)->next;
 }
 
-// Numbers the nodes into `index` and counts each node's travelled roads into
-// its REACH's `last`. Returns the start's position, or -1 when there is no
-// start in node_list.
-static int number_map(int* node_count)
+// Numbers the nodes into `index`, counts each node's travelled roads into its
+// REACH's `last` and decides whether the slots pack. Returns the start's
+// position, or -1 when there is no start in node_list.
+static int number_map(int* node_count, bool* packs)
 {
     int n = 0, start = -1;
     for (NODE* v = node_list, *before = nullptr; v; before = v, v = v->next, n++) {
@@ -254,22 +279,28 @@ static int number_map(int* node_count)
     for (int i = 0; i < n; i++)
         r[i] = REACH{0, -1, -1, 0, 0};
     settled.assign((std::size_t)n / 64 + 1, 0);
-    int a, b;
+    int a, b, edge_count = 0, longest = 0;
     EDGE* ahead = ahead_of_head();
-    for (EDGE* e = edge_list; e; e = e->next) {
+    for (EDGE* e = edge_list; e; e = e->next, edge_count++) {
         ask_ahead(&ahead);
         if (road_ends(e, n, &a, &b)) {
             r[a].last++;
             r[b].last++;
+            longest = std::max(longest, e->length);
         }
     }
+    // Positions run to count - 1; the length keeps a bit even when all are 0,
+    // so that no shift reaches 64.
+    edge_bits = bits_for((std::uint64_t)std::max(edge_count - 1, 0));
+    other_bits = bits_for((std::uint64_t)std::max(n - 1, 0));
+    *packs = edge_bits + other_bits + std::max(bits_for((std::uint64_t)longest), 1u) <= 64;
     *node_count = n;
     return start;
 }
 
 // Counting sort of the road ends into each node's run of slots: the counts
 // give each run's start, and filling the runs leaves `last` at their ends.
-static void build_adjacency(int node_count)
+template <typename S> static S* build_adjacency(int node_count)
 {
     REACH* r = reach.items;
     int sum = 0;
@@ -278,34 +309,36 @@ static void build_adjacency(int node_count)
         sum += r[i].last;
         r[i].last = r[i].first;
     }
-    SLOT* slot = room_for(&slots, (std::size_t)sum);
+    const std::size_t words = sizeof(S) / sizeof(std::uint32_t);
+    S* slot = (S*)room_for(&slot_words, (std::size_t)sum * words);
     int k = 0, a, b;
     EDGE* ahead = ahead_of_head();
     for (EDGE* e = edge_list; e; e = e->next, k++) {
         ask_ahead(&ahead);
         if (road_ends(e, node_count, &a, &b)) {
-            slot[r[a].last++] = SLOT{k, b, e->length};
-            slot[r[b].last++] = SLOT{k, a, e->length};
+            make_slot(&slot[r[a].last++], k, b, e->length);
+            make_slot(&slot[r[b].last++], k, a, e->length);
         }
     }
     queue_clear();
+    return slot;
 }
 
 // Settles node v at its best offer: every neighbour not yet settled is
 // offered the road, and keeps it when it beats the neighbour's best.
 // Only an offer better than the best can ever be chosen.
-static void settle(int v, int order)
+template <typename S> static void settle(const S* slot, int v, int order)
 {
     REACH* r = reach.items;
-    const SLOT* slot = slots.items;
     r[v].order = order;
     settled[(unsigned)v / 64] |= 1ull << ((unsigned)v % 64);
     const std::int64_t base = r[v].total;
     for (int s = r[v].first; s < r[v].last; s++) {
-        if (is_settled(slot[s].other))
+        const int other = other_of(slot[s]);
+        if (is_settled(other))
             continue;
-        REACH& far = r[slot[s].other];
-        ENTRY offer{base + slot[s].length, slot[s].edge, slot[s].other, far.first, far.last};
+        REACH& far = r[other];
+        ENTRY offer{base + length_of(slot[s]), edge_of(slot[s]), other, far.first, far.last};
         if (far.edge < 0 || offer.total < far.total ||
             (offer.total == far.total && offer.edge < far.edge)) {
             far.total = offer.total;
@@ -316,16 +349,19 @@ static void settle(int v, int order)
 }
 
 // The search: settles the start, then always the best offer left.
-static void search(int start)
+template <typename S> static void search(const S* slot, int start)
 {
+    if (start < 0)
+        return;
+    reach.items[start].total = 0;
     int order = 0;
-    settle(start, order++);
+    settle(slot, start, order++);
     ENTRY top;
-    while (queue_pop(&top)) {
+    while (queue_pop(slot, &top)) {
         if (is_settled(top.node))
             continue;   // settled meanwhile through a better road
-        ask_ahead_of_search();
-        settle(top.node, order++);
+        ask_ahead_of_search(slot);
+        settle(slot, top.node, order++);
     }
 }
 
@@ -375,15 +411,15 @@ static void write_labels()
 void solve_shortest_paths()
 {
     int node_count;
-    int start = number_map(&node_count);
-    build_adjacency(node_count);
-    if (start >= 0) {
-        reach.items[start].total = 0;
-        search(start);
-    }
+    bool packs;
+    int start = number_map(&node_count, &packs);
+    if (packs)
+        search(build_adjacency<PACKED>(node_count), start);
+    else
+        search(build_adjacency<SLOT>(node_count), start);
     write_roads(node_count);
     write_labels();
-    release_if_large(&slots);
+    release_if_large(&slot_words);
     release_if_large(&reach);
     for (std::vector<ENTRY>& b : bucket)
         if (b.capacity() * sizeof(ENTRY) > KEEP_BYTES)

@@ -49,4 +49,37 @@ TEST(Solver, AgreesWithTheRoadScanOnRandomMaps)
     clear_map();
 }
 
+// A map too large for a road's position, far end and length to share 64 bits
+// solves as the same map with every length 2^20 times smaller, which does.
+TEST(Solver, LongRoadsOnALargeMapSolveAsTheirScaledDownCopy)
+{
+    const int side = 362, scale = 1 << 20;   // 131,044 nodes, 261,364 roads
+    std::mt19937 rng(7);
+    clear_map();
+    std::vector<NODE*> grid;
+    for (int i = 0; i < side * side; i++)
+        grid.push_back(push_node(0, 0, "N"));
+    for (int i = 0; i < side * side; i++) {
+        if (i % side + 1 < side)
+            push_edge(grid[i], grid[i + 1], (int)(rng() % 1000) * scale);
+        if (i + side < side * side)
+            push_edge(grid[i], grid[i + side], (int)(rng() % 1000) * scale);
+    }
+    current_node = grid[side * side / 2];
+    solve_shortest_paths();
+    std::vector<std::int64_t> wide;
+    for (EDGE* e = edge_list; e; e = e->next)
+        wide.insert(wide.end(), {e->state, e->from->index, e->distance}), e->length /= scale;
+    for (NODE* n = node_list; n; n = n->next)
+        wide.push_back(n->label);
+    solve_shortest_paths();
+    std::vector<std::int64_t> packed;
+    for (EDGE* e = edge_list; e; e = e->next)
+        packed.insert(packed.end(), {e->state, e->from->index, e->distance * scale});
+    for (NODE* n = node_list; n; n = n->next)
+        packed.push_back(n->label * scale);
+    EXPECT_EQ(wide, packed);
+    clear_map();
+}
+
 }  // namespace
