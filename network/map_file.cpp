@@ -50,7 +50,7 @@ static inline std::uint64_t short_number(std::uint64_t digits, int len)
 // 32 bits, or when `whole` and other characters are glued to it. Numbers
 // under eight digits are read eight bytes at a time, which needs eight
 // readable bytes past the scanner's end: this is most of the load's time.
-static inline int read_int(SCANNER* s, int* value, bool whole)
+static inline __attribute__((always_inline)) int read_int(SCANNER* s, int* value, bool whole)
 {
     const char* p = s->p;
     const char* end = s->end;
