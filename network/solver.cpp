@@ -47,7 +47,7 @@ static unsigned bits_for(std::uint64_t most) { return most ? 64 - __builtin_clzl
 // What the search knows of a node. Until the node is settled, `total` and
 // `edge` are its best offer so far (edge -1: none); once it is settled, its
 // distance and the tree road into it. `order` counts settlements, -1 before.
-// Its slots lie in slots[first .. last-1], at hand when the node is reached.
+// Its road ends lie in slots first .. last-1, at hand when the node is reached.
 struct REACH {
     std::int64_t total;
     int edge;
