@@ -18,12 +18,14 @@ void join(int x1, int y1, int x2, int y2) { add_edge(find_or_add_node(x1, y1), f
 void draw_frame(bool solve) { try { solve ? draw_solve_view() : draw_edit_view(); } catch (ScriptEnded&) {} }
 EDGE* road_through(int x, int y) { EDGE* e = edge_list; while (!hit_edge(e, x, y)) e = e->next; return e; }
 
-// The oldest road, drawn last, runs under the status texts; then a comb whose
-// ends take every position mod 16, a steep road, crossings, a node on "Load",
-// and the newest road, whose text runs past the status field.
+// The oldest road, drawn last, runs under the status texts; then roads at
+// two corners of the window, a comb whose ends take every position mod 16, a
+// steep road, crossings, a node on "Load", and the newest road, whose text
+// runs past the status field.
 void build_map()
 {
     join(40, 590, 420, 592);
+    join(2, 1, 30, 1); join(770, 598, 797, 598);
     for (int k = 0; k < 16; k++) {
         join(520 + 17 * k, 300 + 17 * k, 537 + 17 * k, 317 + 17 * k);
         join(520 + 17 * k, 300 + 17 * k, 520 + 17 * k, 330 + 17 * k);
