@@ -184,7 +184,7 @@ static bool check_frames(int roads)
 // ---- timing ----------------------------------------------------------------
 
 enum { EDIT, EDIT_FULL, SELECTED, SELECTED_FULL, SELECTING, SOLVE, SOLVE_FULL, DRAG, DRAG_LONG,
-       DRAG_SWITCH, SETTLE, REBUILD, KINDS };
+       DRAG_SWITCH, DRAG_FIRST, SETTLE, REBUILD, KINDS };
 static const char* kind_names[KINDS] = {
     "editing frame, cached", "editing frame, full redraw",
     "editing frame, screen-wide road selected, cached", "same, full redraw",
@@ -192,6 +192,7 @@ static const char* kind_names[KINDS] = {
     "solve frame, full redraw", "drag frame (node moves every frame)",
     "drag frame, the node at a screen-wide road's end",
     "first frame of such a drag (the two ends of that road dragged in turns)",
+    "first frame of such a drag after another edit (nothing afloat)",
     "first cached frame after an edit (a road added or deleted)",
     "first cached frame after an undo, a load or a solve (all rebuilt)"};
 
@@ -212,7 +213,12 @@ static double time_frames(int kind)
     while ((spent < 0.04 || frames < 3) && !(kind == SETTLE && frames == 20)) {
         if (kind == DRAG)
             move_node(dragged, dragged->x ^ 1, dragged->y);
-        if (kind == DRAG_LONG || (kind == DRAG_SWITCH && frames % 2 == 0))
+        if (kind == DRAG_FIRST) {   // an edit elsewhere puts the dragged items back, untimed
+            add_edge(grid[5], grid[7]);
+            delete_edge(edge_list);
+            draw(false);
+        }
+        if (kind == DRAG_LONG || kind == DRAG_FIRST || (kind == DRAG_SWITCH && frames % 2 == 0))
             move_node(long_road->from, long_road->from->x ^ 1, long_road->from->y);
         else if (kind == DRAG_SWITCH)
             move_node(long_road->to, long_road->to->x ^ 1, long_road->to->y);
