@@ -196,14 +196,40 @@ static const char* kind_names[KINDS] = {
     "first cached frame after an edit (a road added or deleted)",
     "first cached frame after an undo, a load or a solve (all rebuilt)"};
 
+// What happens before a timed frame of the kind, itself untimed.
+static void before_frame(int kind, int frames)
+{
+    NODE* dragged = grid[grid.size() / 3];
+    if (kind == DRAG)
+        move_node(dragged, dragged->x ^ 1, dragged->y);
+    if (kind == DRAG_FIRST) {   // an edit elsewhere puts the dragged items back
+        add_edge(grid[5], grid[7]);
+        delete_edge(edge_list);
+        draw(false);
+    }
+    if (kind == DRAG_LONG || kind == DRAG_FIRST || (kind == DRAG_SWITCH && frames % 2 == 0))
+        move_node(long_road->from, long_road->from->x ^ 1, long_road->from->y);
+    else if (kind == DRAG_SWITCH)
+        move_node(long_road->to, long_road->to->x ^ 1, long_road->to->y);
+    if (kind == REBUILD || kind == SELECTING)
+        map_version++;   // as an undo does: the map is made anew, and no edit says where
+    if (kind == SELECTING) {
+        selected_edge = nullptr;
+        draw(false);
+        selected_edge = long_road;
+    }
+    if (kind == SETTLE && frames % 2 == 0)
+        add_edge(dragged, grid[grid.size() / 3 + 2]);   // each walks the road list
+    else if (kind == SETTLE)
+        delete_edge(edge_list);
+}
+
 // Milliseconds per frame of one kind, over at least 40 ms of frames.
 static double time_frames(int kind)
 {
     const bool solve = kind == SOLVE || kind == SOLVE_FULL;
     full_redraw = kind == EDIT_FULL || kind == SOLVE_FULL || kind == SELECTED_FULL;
     selected_edge = kind == SELECTED || kind == SELECTED_FULL || kind == SELECTING ? long_road : nullptr;
-    NODE* dragged = grid[grid.size() / 3];
-    NODE* far_end = grid[grid.size() / 3 + 2];
     mouse_x = 401;
     mouse_y = 303;
     draw(solve);
@@ -211,28 +237,7 @@ static double time_frames(int kind)
     double spent = 0;
     int frames = 0;
     while ((spent < 0.04 || frames < 3) && !(kind == SETTLE && frames == 20)) {
-        if (kind == DRAG)
-            move_node(dragged, dragged->x ^ 1, dragged->y);
-        if (kind == DRAG_FIRST) {   // an edit elsewhere puts the dragged items back, untimed
-            add_edge(grid[5], grid[7]);
-            delete_edge(edge_list);
-            draw(false);
-        }
-        if (kind == DRAG_LONG || kind == DRAG_FIRST || (kind == DRAG_SWITCH && frames % 2 == 0))
-            move_node(long_road->from, long_road->from->x ^ 1, long_road->from->y);
-        else if (kind == DRAG_SWITCH)
-            move_node(long_road->to, long_road->to->x ^ 1, long_road->to->y);
-        if (kind == REBUILD || kind == SELECTING)
-            map_version++;   // as an undo does: the map is made anew, and no edit says where
-        if (kind == SELECTING) {
-            selected_edge = nullptr;
-            draw(false);
-            selected_edge = long_road;
-        }
-        if (kind == SETTLE && frames % 2 == 0)
-            add_edge(dragged, far_end);   // each walks the road list: kept out of the timing
-        else if (kind == SETTLE)
-            delete_edge(edge_list);
+        before_frame(kind, frames);
         auto start = std::chrono::steady_clock::now();
         draw(solve);
         spent += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
