@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 #include "network/network.h"
 
@@ -139,29 +140,19 @@ static void start_order(ORDER* o)
 }
 
 // Walked in list order, so each cell's keys come in ascending.
-static void build_roads()
+template <typename T> static void build_order(ORDER* o, T* head)
 {
-    start_order(&roads);
+    start_order(o);
     std::uint32_t key = GRID_FIRST_KEY;
-    for (EDGE* e = edge_list; e; e = e->next, key++) {
+    for (T* r = head; r; r = r->next, key++) {
         found.clear();
-        road_cells(e, found);
+        if constexpr (std::is_same_v<T, EDGE>)
+            road_cells(r, found);
+        else
+            node_cells(r, found);
         for (int cell : found)
-            roads.cells[cell].push_back(key);
-        roads.listed.push_back(e);
-    }
-}
-
-static void build_nodes()
-{
-    start_order(&nodes);
-    std::uint32_t key = GRID_FIRST_KEY;
-    for (NODE* n = node_list; n; n = n->next, key++) {
-        found.clear();
-        node_cells(n, found);
-        for (int cell : found)
-            nodes.cells[cell].push_back(key);
-        nodes.listed.push_back(n);
+            o->cells[cell].push_back(key);
+        o->listed.push_back(r);
     }
 }
 
@@ -297,8 +288,8 @@ int update_grid(std::vector<int>& cells)
     if (full) {
         cells.resize(had);
         place_grid();
-        build_roads();
-        build_nodes();
+        build_order(&roads, edge_list);
+        build_order(&nodes, node_list);
     }
     forget_changes();
     built = true;
