@@ -258,6 +258,13 @@ static void mark_stale(LAYER* l, int cell)
     l->stale.push_back(cell);
 }
 
+static void drop_floating()
+{
+    floating.clear();
+    floating_bits = 0;
+    floating_cells.clear();
+}
+
 // Puts the floating items back into the editing layer and the owner map.
 static void land()
 {
@@ -265,9 +272,7 @@ static void land()
         owners_stale[cell] = 1;
         mark_stale(&layers[LAYER_EDIT], cell);
     }
-    floating.clear();
-    floating_bits = 0;
-    floating_cells.clear();
+    drop_floating();
 }
 
 // After a drag on the editing screen: its node and roads float from now on,
@@ -305,9 +310,7 @@ static int follow_map(int screen)
     if (update_grid(changed) != 0) {
         layers[LAYER_EDIT].built = layers[LAYER_SOLVE].built = false;
         owners_stale.assign(grid_cells(), 1);
-        floating.clear();
-        floating_bits = 0;
-        floating_cells.clear();
+        drop_floating();   // everything is redrawn, floating items included
         return 0;
     }
     if (changed.empty() && screen == LAYER_EDIT)
