@@ -83,6 +83,7 @@ static NODE_RUN run;              // the nodes this solve numbers by address
 static std::vector<std::uint64_t> settled;
 
 static inline bool is_settled(int v) { return settled[(unsigned)v / 64] >> ((unsigned)v % 64) & 1; }
+static inline void mark_settled(int v) { settled[(unsigned)v / 64] |= 1ull << ((unsigned)v % 64); }
 
 enum { KEEP_BYTES = 64 << 20 };   // scratch kept between solves up to this size
 
@@ -331,7 +332,7 @@ template <typename S> static void settle(const S* slot, int v, int order)
 {
     REACH* r = reach.items;
     r[v].order = order;
-    settled[(unsigned)v / 64] |= 1ull << ((unsigned)v % 64);
+    mark_settled(v);
     const std::int64_t base = r[v].total;
     for (int s = r[v].first; s < r[v].last; s++) {
         const int other = other_of(slot[s]);
@@ -386,11 +387,11 @@ static void write_roads(int node_count)
         if (!road_ends(e, node_count, &a, &b) || r[a].order < 0)
             continue;
         bool from_first = r[a].order < r[b].order;   // `from` was settled first
-        const REACH& early = r[from_first ? a : b];
-        const REACH& late = r[from_first ? b : a];
-        bool tree = late.edge == k;
+        const REACH& earlier = r[from_first ? a : b];
+        const REACH& later = r[from_first ? b : a];
+        bool tree = later.edge == k;
         e->state = tree ? STATE_TREE : STATE_DISCARDED;
-        e->distance = early.total + e->length;
+        e->distance = earlier.total + e->length;
         if (tree != from_first) {
             NODE* t = e->from;
             e->from = e->to;
