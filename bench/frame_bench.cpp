@@ -41,11 +41,18 @@ static NODE* link_node(int x, int y)
 
 // A jittered grid over the map area, each node joined to its right and lower
 // neighbours, then diagonals until there are `roads` roads. Six long roads
-// cross it, two of them along the bar under the status texts.
+// cross it, two of them along the bar under the status texts. They are the
+// oldest, drawn last, so that they show along their whole length: a frame
+// that takes one out of the picture or puts one in has the most to redraw.
 static void build_grid(int roads)
 {
     clear_map();
     grid.clear();
+    const int ends[][4] = {{10, 590, 440, 592}, {30, 596, 700, 585}, {0, 0, 799, 599},
+                           {790, 10, 20, 580}, {400, 5, 410, 595}, {5, 300, 795, 310}};
+    for (const auto& e : ends)
+        link_edge(link_node(e[0], e[1]), link_node(e[2], e[3]));
+    long_road = edge_list->next->next->next;
     int nodes = roads / 2;
     int cols = 1;
     while (cols * cols * 560 < nodes * 800) cols++;
@@ -62,11 +69,6 @@ static void build_grid(int roads)
     }
     for (int i = 0; made < roads && i + cols + 1 < nodes; i++, made++)
         link_edge(grid[i], grid[i + cols + 1]);
-    const int ends[][4] = {{10, 590, 440, 592}, {30, 596, 700, 585}, {0, 0, 799, 599},
-                           {790, 10, 20, 580}, {400, 5, 410, 595}, {5, 300, 795, 310}};
-    for (const auto& e : ends)
-        link_edge(link_node(e[0], e[1]), link_node(e[2], e[3]));
-    long_road = edge_list->next->next->next;
 }
 
 static void draw(bool solve) { solve ? draw_solve_view() : draw_edit_view(); }
@@ -99,7 +101,7 @@ static bool same_frame(const char* what, int roads, int x, int y, BITMAP* sprite
     return rows == 0;
 }
 
-// A point where the long diagonal, at the list head, crosses an older road.
+// A point where the long diagonal, drawn last, crosses another road.
 static void find_crossing(int* x, int* y)
 {
     for (*x = 100; *x < 700; ++*x) {

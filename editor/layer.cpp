@@ -14,6 +14,7 @@
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <vector>
 
 #include "editor.h"
@@ -72,6 +73,14 @@ static std::uint64_t floating_bits;           // bit id % 64 of each: most other
 static std::vector<int> floating_cells;       // the cells they lay in at the latest frame
 static bool leave_floating = false;           // cell redraws skip them (into the editing layer)
 static std::vector<std::uint32_t> drag_roads; // scratch
+// Items that start to float leave the editing layer and the owner map only
+// where they were drawn last: those pixels are drawn anew, in scratch, from
+// the items beneath them, and copied back.
+static std::vector<std::uint32_t> rising;     // their owner ids, ascending
+static std::uint64_t rising_bits;             // as floating_bits
+static BITMAP* under;                // 16-bit scratch: the editing layer without them
+static BITMAP* under_owners;         // 32-bit scratch: the owner map likewise
+static std::vector<char> uncovered;  // per cell: done this frame
 static std::vector<int> item_cells;  // scratch: the cells of an item put over a frame
 
 static void draw_underlay()
@@ -196,6 +205,19 @@ static bool is_floating(std::uint32_t id)
     return (floating_bits >> (id % 64) & 1) && std::binary_search(floating.begin(), floating.end(), id);
 }
 
+static bool is_rising(std::uint32_t id)
+{
+    return (rising_bits >> (id % 64) & 1) && std::binary_search(rising.begin(), rising.end(), id);
+}
+
+static std::uint64_t id_bits(const std::vector<std::uint32_t>& ids)
+{
+    std::uint64_t bits = 0;
+    for (std::uint32_t id : ids)
+        bits |= 1ull << (id % 64);
+    return bits;
+}
+
 // True when the item cannot draw inside the box: its ends, grown by the
 // farthest its pixels reach from them (a band's copies, a hovered node's
 // disc), lie all to one side. A cell lists items that only come near it.
@@ -265,7 +287,8 @@ static void drop_floating()
     floating_cells.clear();
 }
 
-// Puts the floating items back into the editing layer and the owner map.
+// Before a full build of the editing layer: the floating items go back into
+// the owner map with the cells they lie in, and nothing floats.
 static void land()
 {
     for (int cell : floating_cells) {
@@ -275,23 +298,166 @@ static void land()
     drop_floating();
 }
 
-// After a drag on the editing screen: its node and roads float from now on,
-// unless their cells are too many to put over every frame.
-static void float_drag(int node)
+static void put_item(std::uint32_t id, const EDGE* road, const NODE* node, BITMAP* out, bool own);
+
+// Makes `ids` (ascending) the floating items. The others that floated go
+// back into the editing layer and the owner map the way a hovered item goes
+// over a frame, at the pixels where no item drawn after them covers them.
+static void float_only(const std::vector<std::uint32_t>& ids)
 {
-    if (floating.empty() || floating.back() != NODE_IDS + (std::uint32_t)node) {
-        land();
-        floating = drag_roads;
-        floating.push_back(NODE_IDS + (std::uint32_t)node);
-        for (std::uint32_t id : floating)
-            floating_bits |= 1ull << (id % 64);
+    static std::vector<std::uint32_t> landing;
+    landing.clear();
+    std::set_difference(floating.begin(), floating.end(), ids.begin(), ids.end(), std::back_inserter(landing));
+    floating = ids;
+    floating_bits = id_bits(floating);
+    LAYER& l = layers[LAYER_EDIT];
+    reset_frame(LAYER_EDIT);   // drawn as the layer draws them: nothing hovered or selected
+    for (std::uint32_t id : landing) {
+        const EDGE* road = id < NODE_IDS ? road_at(id) : nullptr;
+        const NODE* node = id >= NODE_IDS ? node_at(id - NODE_IDS) : nullptr;
+        if (road || node)   // else gone with an edit, which marked its cells
+            put_item(id, road, node, l.built ? l.bitmap : nullptr, true);
     }
+}
+
+// One row of pixels per bit, a word per row of a cell.
+static_assert(GRID_CELL <= 16, "a cell row's pixels fit in a 16-bit mask");
+struct PIXEL_MASK {
+    std::uint16_t row[GRID_CELL];
+    int box[4];   // the pixels set lie in it: x1 y1 x2 y2
+};
+
+// True when the box of pixels meets a pixel of the mask.
+static bool meets(const PIXEL_MASK& m, const int* cell, std::int64_t x1, std::int64_t y1,
+                  std::int64_t x2, std::int64_t y2)
+{
+    x1 = std::max<std::int64_t>(x1, m.box[0]);
+    y1 = std::max<std::int64_t>(y1, m.box[1]);
+    x2 = std::min<std::int64_t>(x2, m.box[2]);
+    y2 = std::min<std::int64_t>(y2, m.box[3]);
+    if (x1 > x2 || y1 > y2)
+        return false;
+    const unsigned bits = ((2u << (x2 - x1)) - 1) << (x1 - cell[0]);
+    for (std::int64_t y = y1; y <= y2; y++)
+        if (m.row[y - cell[1]] & bits)
+            return true;
+    return false;
+}
+
+// The pixels of the cell the rising items were drawn last at; false when none.
+static bool rising_pixels(const int* cell, PIXEL_MASK* m)
+{
+    *m = PIXEL_MASK{{}, {cell[2], cell[3], cell[0], cell[1]}};
+    for (int y = cell[1]; y <= cell[3]; y++) {
+        const std::uint32_t* owner = (const std::uint32_t*)owners->line[y];
+        for (int x = cell[0]; x <= cell[2]; x++)
+            if (is_rising(owner[x])) {
+                m->row[y - cell[1]] |= (std::uint16_t)(1u << (x - cell[0]));
+                m->box[0] = std::min(m->box[0], x);
+                m->box[1] = std::min(m->box[1], y);
+                m->box[2] = std::max(m->box[2], x);
+                m->box[3] = std::max(m->box[3], y);
+            }
+    }
+    return m->box[0] <= m->box[2];
+}
+
+// Draws into the scratch, clipped to the mask's box, the cell's items that
+// stay in the layer and reach the mask, in list order over the underlay.
+static void draw_beneath(int cell, const PIXEL_MASK& m, const int* box)
+{
+    set_clip_rect(under, m.box[0], m.box[1], m.box[2], m.box[3]);
+    set_clip_rect(under_owners, m.box[0], m.box[1], m.box[2], m.box[3]);
+    BITMAP* frame_buffer = back_buffer;
+    back_buffer = under;
+    draw_underlay();
+    back_buffer = frame_buffer;
+    rectfill(under_owners, m.box[0], m.box[1], m.box[2], m.box[3], 0);
+    CELL_ITEMS roads = cell_roads(cell);
+    for (int i = 0; i < roads.count; i++) {
+        const EDGE* e = road_at(roads.first[i]);
+        const int ax = e->from->x, ay = e->from->y, bx = e->to->x, by = e->to->y;
+        if (is_floating(roads.first[i]) ||
+            !meets(m, box, std::min(ax, bx), std::min(ay, by), std::max(ax, bx), std::max(ay, by)))
+            continue;
+        draw_road(under, e);
+        line(under_owners, ax, ay, bx, by, roads.first[i]);
+    }
+    CELL_ITEMS nodes = cell_nodes(cell);
+    for (int i = 0; i < nodes.count; i++) {
+        const NODE* n = node_at(nodes.first[i]);
+        const std::uint32_t id = NODE_IDS + nodes.first[i];
+        if (is_floating(id) || !meets(m, box, (std::int64_t)n->x - 3, (std::int64_t)n->y - 3,
+                                      (std::int64_t)n->x + 3, (std::int64_t)n->y + 3))
+            continue;
+        draw_node(under, n);
+        fill_disc(under_owners, n->x, n->y, 3, (int)id);
+    }
+}
+
+// Takes the rising items out of the cell of the editing layer and the owner
+// map: where they were drawn last, the items beneath show. A stale owner map
+// cannot tell where that is: the layer's cell is then redrawn in full.
+static void uncover(int cell)
+{
+    int box[4];
+    PIXEL_MASK m;
+    if (uncovered[cell] || !cell_box(cell, &box[0], &box[1], &box[2], &box[3]))
+        return;
+    uncovered[cell] = 1;
+    LAYER& l = layers[LAYER_EDIT];
+    if (owners_stale[cell]) {
+        mark_stale(&l, cell);
+        return;
+    }
+    if (!rising_pixels(box, &m))
+        return;
+    draw_beneath(cell, m, box);
+    for (int y = m.box[1]; y <= m.box[3]; y++) {
+        std::uint32_t* owner = (std::uint32_t*)owners->line[y];
+        const std::uint32_t* owner_beneath = (const std::uint32_t*)under_owners->line[y];
+        std::uint16_t* out = l.built ? (std::uint16_t*)l.bitmap->line[y] : nullptr;
+        const std::uint16_t* beneath = (const std::uint16_t*)under->line[y];
+        for (int x = m.box[0]; x <= m.box[2]; x++)
+            if (m.row[y - box[1]] >> (x - box[0]) & 1) {
+                owner[x] = owner_beneath[x];
+                if (out)
+                    out[x] = beneath[x];
+            }
+    }
+}
+
+// After a drag on the editing screen its node and roads float, and those of
+// an earlier drag that do not land; false when their cells are too many to
+// put over every frame, and nothing floats. The ones that start to float are
+// still drawn where they were, in the cells the grid just changed.
+static bool float_drag(int node)
+{
+    static std::vector<std::uint32_t> ids;
+    ids = drag_roads;   // ascending, and every road key is below every node id
+    ids.push_back(NODE_IDS + (std::uint32_t)node);
     floating_cells.clear();
-    for (std::size_t k = 0; k + 1 < floating.size(); k++)
-        road_cells(road_at(floating[k]), floating_cells);
+    for (std::size_t k = 0; k + 1 < ids.size(); k++)
+        road_cells(road_at(ids[k]), floating_cells);
     node_cells(node_at(node), floating_cells);
-    if ((int)floating_cells.size() > grid_cells() / 4)
-        land();
+    if ((int)floating_cells.size() > grid_cells() / 4) {
+        float_only({});
+        floating_cells.clear();
+        return false;
+    }
+    rising.clear();
+    std::set_difference(ids.begin(), ids.end(), floating.begin(), floating.end(), std::back_inserter(rising));
+    rising_bits = id_bits(rising);
+    float_only(ids);
+    if (rising.empty())
+        return true;
+    uncovered.assign(grid_cells(), 0);
+    reset_frame(LAYER_EDIT);
+    for (int cell : changed)
+        uncover(cell);
+    set_clip_rect(under, 0, 0, SCREEN_W - 1, SCREEN_H - 1);
+    set_clip_rect(under_owners, 0, 0, SCREEN_W - 1, SCREEN_H - 1);
+    return true;
 }
 
 // Brings the grid up to date with the map, and tells the owner map and both
@@ -302,9 +468,13 @@ static int follow_map(int screen)
 {
     if (!owners)
         owners = create_bitmap_ex(32, SCREEN_W, SCREEN_H);
+    if (!under_owners)
+        under_owners = create_bitmap_ex(32, SCREEN_W, SCREEN_H);
+    if (!under)
+        under = create_bitmap(SCREEN_W, SCREEN_H);
     if (!shapes && (shapes = create_bitmap(SCREEN_W, SCREEN_H)))
         clear_to_color(shapes, color_white());
-    if (!owners || !shapes)
+    if (!owners || !shapes || !under || !under_owners)
         return 1;
     changed.clear();
     if (update_grid(changed) != 0) {
@@ -315,15 +485,13 @@ static int follow_map(int screen)
     }
     if (changed.empty() && screen == LAYER_EDIT)
         return 0;
-    // Floating items that stay afloat are in neither the editing layer nor the owner map.
+    // A drag changes only what floats after it; any other edit lands everything.
     const int node = dragged_node(drag_roads);
-    const bool afloat = !floating.empty() && node >= 0 && floating.back() == NODE_IDS + (std::uint32_t)node;
-    if (screen == LAYER_EDIT && node >= 0)
-        float_drag(node);
-    else
-        land();
+    const bool floats = screen == LAYER_EDIT && node >= 0 && float_drag(node);
+    if (!floats)
+        float_only({});
     for (int cell : changed) {
-        if (!afloat) {
+        if (!floats) {
             owners_stale[cell] = 1;
             mark_stale(&layers[LAYER_EDIT], cell);
         }
@@ -482,10 +650,11 @@ static int plan_solve()
 
 // ---- composing a frame -----------------------------------------------------------
 
-// Puts one item, drawn as this frame draws it, over the layer's copy: a pixel
-// of it shows unless an item drawn after it in the full frame covers it there.
-// Both frames draw the same pixels of the other items, so the owner map tells.
-static void put_item(std::uint32_t id, const EDGE* road, const NODE* node)
+// Puts one item, drawn as this frame draws it, over `out`: a pixel of it
+// shows unless an item drawn after it in the full frame covers it there.
+// Both frames draw the same pixels of the other items, so the owner map
+// tells. With `own` the item goes into the owner map too. `out` may be null.
+static void put_item(std::uint32_t id, const EDGE* road, const NODE* node, BITMAP* out, bool own)
 {
     item_cells.clear();
     if (road) {
@@ -506,12 +675,16 @@ static void put_item(std::uint32_t id, const EDGE* road, const NODE* node)
         }
         for (int y = y1; y <= y2; y++) {
             std::uint16_t* shape = (std::uint16_t*)shapes->line[y];
-            std::uint16_t* out = (std::uint16_t*)back_buffer->line[y];
-            const std::uint32_t* owner = (const std::uint32_t*)owners->line[y];
+            std::uint16_t* pixels = out ? (std::uint16_t*)out->line[y] : nullptr;
+            std::uint32_t* owner = (std::uint32_t*)owners->line[y];
             for (int x = x1; x <= x2; x++)
                 if (shape[x] != blank) {
-                    if (owner[x] <= id)
-                        out[x] = shape[x];
+                    if (owner[x] <= id) {
+                        if (pixels)
+                            pixels[x] = shape[x];
+                        if (own)
+                            owner[x] = id;
+                    }
                     shape[x] = blank;
                 }
         }
@@ -531,9 +704,9 @@ static void put_items()
     ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
     for (std::uint32_t id : ids) {
         if (id >= NODE_IDS)
-            put_item(id, nullptr, node_at(id - NODE_IDS));
+            put_item(id, nullptr, node_at(id - NODE_IDS), back_buffer, false);
         else
-            put_item(id, road_at(id), nullptr);
+            put_item(id, road_at(id), nullptr, back_buffer, false);
     }
 }
 
