@@ -186,7 +186,7 @@ static bool check_frames(int roads)
 // ---- timing ----------------------------------------------------------------
 
 enum { EDIT, EDIT_FULL, SELECTED, SELECTED_FULL, SELECTING, SOLVE, SOLVE_FULL, DRAG, DRAG_LONG,
-       DRAG_SWITCH, DRAG_FIRST, SETTLE, REBUILD, KINDS };
+       DRAG_SWITCH, DRAG_FIRST, DRAG_UNDONE, SETTLE, REBUILD, KINDS };
 static const char* kind_names[KINDS] = {
     "editing frame, cached", "editing frame, full redraw",
     "editing frame, screen-wide road selected, cached", "same, full redraw",
@@ -195,6 +195,7 @@ static const char* kind_names[KINDS] = {
     "drag frame, the node at a screen-wide road's end",
     "first frame of such a drag (the two ends of that road dragged in turns)",
     "first frame of such a drag after another edit (nothing afloat)",
+    "first frame of such a drag right after an undo",
     "first cached frame after an edit (a road added or deleted)",
     "first cached frame after an undo, a load or a solve (all rebuilt)"};
 
@@ -209,7 +210,12 @@ static void before_frame(int kind, int frames)
         delete_edge(edge_list);
         draw(false);
     }
-    if (kind == DRAG_LONG || kind == DRAG_FIRST || (kind == DRAG_SWITCH && frames % 2 == 0))
+    if (kind == DRAG_UNDONE) {   // the owner map is drawn anew only where frames read it
+        map_version++;
+        draw(false);
+    }
+    if (kind == DRAG_LONG || kind == DRAG_FIRST || kind == DRAG_UNDONE ||
+        (kind == DRAG_SWITCH && frames % 2 == 0))
         move_node(long_road->from, long_road->from->x ^ 1, long_road->from->y);
     else if (kind == DRAG_SWITCH)
         move_node(long_road->to, long_road->to->x ^ 1, long_road->to->y);

@@ -37,6 +37,7 @@ static std::vector<int> found;                   // scratch of a query or a buil
 static std::vector<int> before, after;           // scratch of an edit's cells
 static std::vector<std::uint32_t> moved;         // keys of the roads of the node the last update dragged
 static int dragged = -1;                         // key of that node, -1 when the update did more
+static int dragged_x, dragged_y;                 // where it was before the update
 
 // The grid reaches past the window by more than any hit test can, and its
 // rows are placed so that the status line's text falls in one row of cells.
@@ -255,6 +256,8 @@ static int apply_drag(std::vector<int>& damaged)
     if (apply_change(&nodes, c, false, damaged) != 0)
         return 1;
     dragged = node_key(node);
+    dragged_x = ox;
+    dragged_y = oy;
     return 0;
 }
 
@@ -297,9 +300,11 @@ int update_grid(std::vector<int>& cells)
     return full;
 }
 
-int dragged_node(std::vector<std::uint32_t>& road_keys)
+int dragged_node(std::vector<std::uint32_t>& road_keys, int* x, int* y)
 {
     road_keys = moved;
+    *x = dragged_x;
+    *y = dragged_y;
     return dragged;
 }
 

@@ -26,9 +26,10 @@ struct CELL_ITEMS {
 
 int   update_grid(std::vector<int>& cells);   // 1 when the lists were rebuilt in full; else 0 and the
                                               // cells whose items changed appended (may repeat)
-int   dragged_node(std::vector<std::uint32_t>& road_keys);   // when the last update of the lists
-                                           // only moved one node: its key, and its roads' keys into
-                                           // `road_keys`; else -1
+int   dragged_node(std::vector<std::uint32_t>& road_keys, int* x, int* y);
+                                           // when the last update of the lists only moved one node:
+                                           // its key, its roads' keys into `road_keys` and where it
+                                           // was before into x, y; else -1
 int   grid_cells();                        // number of cells
 void  cell_rect(int cell, int* x1, int* y1, int* x2, int* y2);   // the cell's pixels, corners inclusive
 CELL_ITEMS cell_roads(int cell);

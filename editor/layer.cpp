@@ -73,6 +73,8 @@ static std::uint64_t floating_bits;           // bit id % 64 of each: most other
 static std::vector<int> floating_cells;       // the cells they lay in at the latest frame
 static bool leave_floating = false;           // cell redraws skip them (into the editing layer)
 static std::vector<std::uint32_t> drag_roads; // scratch
+static const NODE* drag_node;                 // the node the latest update dragged
+static int drag_from_x, drag_from_y;          // where it was before that update
 // Items that start to float leave the editing layer and the owner map only
 // where they were drawn last: those pixels are drawn anew, in scratch, from
 // the items beneath them, and copied back.
@@ -344,6 +346,15 @@ static bool meets(const PIXEL_MASK& m, const int* cell, std::int64_t x1, std::in
     return false;
 }
 
+static void add_pixel(PIXEL_MASK* m, const int* cell, int x, int y)
+{
+    m->row[y - cell[1]] |= (std::uint16_t)(1u << (x - cell[0]));
+    m->box[0] = std::min(m->box[0], x);
+    m->box[1] = std::min(m->box[1], y);
+    m->box[2] = std::max(m->box[2], x);
+    m->box[3] = std::max(m->box[3], y);
+}
+
 // The pixels of the cell the rising items were drawn last at; false when none.
 static bool rising_pixels(const int* cell, PIXEL_MASK* m)
 {
@@ -351,13 +362,35 @@ static bool rising_pixels(const int* cell, PIXEL_MASK* m)
     for (int y = cell[1]; y <= cell[3]; y++) {
         const std::uint32_t* owner = (const std::uint32_t*)owners->line[y];
         for (int x = cell[0]; x <= cell[2]; x++)
-            if (is_rising(owner[x])) {
-                m->row[y - cell[1]] |= (std::uint16_t)(1u << (x - cell[0]));
-                m->box[0] = std::min(m->box[0], x);
-                m->box[1] = std::min(m->box[1], y);
-                m->box[2] = std::max(m->box[2], x);
-                m->box[3] = std::max(m->box[3], y);
-            }
+            if (is_rising(owner[x]))
+                add_pixel(m, cell, x, y);
+    }
+    return m->box[0] <= m->box[2];
+}
+
+// Where the owner map is stale: every pixel of the cell the rising items
+// drew before the drag moved them, covered by later items or not.
+static bool rising_shapes(const int* cell, PIXEL_MASK* m)
+{
+    set_clip_rect(under, cell[0], cell[1], cell[2], cell[3]);
+    const int blank = color_white();
+    rectfill(under, cell[0], cell[1], cell[2], cell[3], blank);
+    for (std::uint32_t id : rising) {
+        if (id >= NODE_IDS) {
+            fill_disc(under, drag_from_x, drag_from_y, 3, 0);
+            continue;
+        }
+        const EDGE* e = road_at(id);
+        const bool from = e->from == drag_node, to = e->to == drag_node;
+        line(under, from ? drag_from_x : e->from->x, from ? drag_from_y : e->from->y,
+             to ? drag_from_x : e->to->x, to ? drag_from_y : e->to->y, 0);
+    }
+    *m = PIXEL_MASK{{}, {cell[2], cell[3], cell[0], cell[1]}};
+    for (int y = cell[1]; y <= cell[3]; y++) {
+        const std::uint16_t* pixels = (const std::uint16_t*)under->line[y];
+        for (int x = cell[0]; x <= cell[2]; x++)
+            if (pixels[x] != blank)
+                add_pixel(m, cell, x, y);
     }
     return m->box[0] <= m->box[2];
 }
@@ -397,7 +430,7 @@ static void draw_beneath(int cell, const PIXEL_MASK& m, const int* box)
 
 // Takes the rising items out of the cell of the editing layer and the owner
 // map: where they were drawn last, the items beneath show. A stale owner map
-// cannot tell where that is: the layer's cell is then redrawn in full.
+// is drawn anew first, without them, as the frame would.
 static void uncover(int cell)
 {
     int box[4];
@@ -406,21 +439,24 @@ static void uncover(int cell)
         return;
     uncovered[cell] = 1;
     LAYER& l = layers[LAYER_EDIT];
-    if (owners_stale[cell]) {
-        mark_stale(&l, cell);
-        return;
+    const bool owned = !owners_stale[cell];
+    if (!owned) {
+        redraw_owner_cell(cell);
+        owners_stale[cell] = 0;
     }
-    if (!rising_pixels(box, &m))
+    const bool layered = l.built && !l.marked[cell];   // else drawn in full soon
+    if ((!owned && !layered) || !(owned ? rising_pixels(box, &m) : rising_shapes(box, &m)))
         return;
     draw_beneath(cell, m, box);
     for (int y = m.box[1]; y <= m.box[3]; y++) {
-        std::uint32_t* owner = (std::uint32_t*)owners->line[y];
+        std::uint32_t* owner = owned ? (std::uint32_t*)owners->line[y] : nullptr;
         const std::uint32_t* owner_beneath = (const std::uint32_t*)under_owners->line[y];
-        std::uint16_t* out = l.built ? (std::uint16_t*)l.bitmap->line[y] : nullptr;
+        std::uint16_t* out = layered ? (std::uint16_t*)l.bitmap->line[y] : nullptr;
         const std::uint16_t* beneath = (const std::uint16_t*)under->line[y];
         for (int x = m.box[0]; x <= m.box[2]; x++)
             if (m.row[y - box[1]] >> (x - box[0]) & 1) {
-                owner[x] = owner_beneath[x];
+                if (owner)
+                    owner[x] = owner_beneath[x];
                 if (out)
                     out[x] = beneath[x];
             }
@@ -486,7 +522,8 @@ static int follow_map(int screen)
     if (changed.empty() && screen == LAYER_EDIT)
         return 0;
     // A drag changes only what floats after it; any other edit lands everything.
-    const int node = dragged_node(drag_roads);
+    const int node = dragged_node(drag_roads, &drag_from_x, &drag_from_y);
+    drag_node = node >= 0 ? node_at(node) : nullptr;
     const bool floats = screen == LAYER_EDIT && node >= 0 && float_drag(node);
     if (!floats)
         float_only({});
