@@ -82,6 +82,8 @@ const Case cases[] = {
                                  click(96, 100, 2); script_step(2, 96, 100, 1);
                                  script_step(2, 96, 104, 1); script_step(2, 96, 130, 1);
                                  idle(); press_key(KEY_ESC); run_edit_steps(); }, false},
+    // A node moved with no frame between that read the owner map where it was.
+    {"moved unseen", [] { move_node(find_or_add_node(300, 100), 310, 130); }, false},
     // A comb road deleted while solve mode's layer shows the tree: a band
     // beside it reaches a pixel past its road's ends into the cells redrawn.
     {"solve, delete", [] { current_node = find_or_add_node(520, 300); solve_shortest_paths();
