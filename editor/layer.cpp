@@ -420,42 +420,59 @@ static bool rising_shapes(const int* cell, PIXEL_MASK* m)
     return m->box[0] <= m->box[2];
 }
 
-// Draws into the scratch, clipped to the mask's box, the cell's items that
-// stay in the layer and reach the mask, in list order over the underlay.
-static void draw_beneath(int cell, const PIXEL_MASK& m, const int* box)
+// The owner map as it is without the floating items, at the mask's pixels:
+// the cell's other items that reach them, drawn in list order into scratch.
+static void own_beneath(int cell, const PIXEL_MASK& m, const int* box)
 {
-    set_clip_rect(under, m.box[0], m.box[1], m.box[2], m.box[3]);
     set_clip_rect(under_owners, m.box[0], m.box[1], m.box[2], m.box[3]);
-    BITMAP* frame_buffer = back_buffer;
-    back_buffer = under;
-    draw_underlay();
-    back_buffer = frame_buffer;
     rectfill(under_owners, m.box[0], m.box[1], m.box[2], m.box[3], 0);
     CELL_ITEMS roads = cell_roads(cell);
     for (int i = 0; i < roads.count; i++) {
         const EDGE* e = road_at(roads.first[i]);
         const int ax = e->from->x, ay = e->from->y, bx = e->to->x, by = e->to->y;
-        if (is_floating(roads.first[i]) ||
-            !meets(m, box, std::min(ax, bx), std::min(ay, by), std::max(ax, bx), std::max(ay, by)))
-            continue;
-        draw_road(under, e);
-        draw_line(under_owners, ax, ay, bx, by, roads.first[i]);
+        if (!is_floating(roads.first[i]) &&
+            meets(m, box, std::min(ax, bx), std::min(ay, by), std::max(ax, bx), std::max(ay, by)))
+            draw_line(under_owners, ax, ay, bx, by, roads.first[i]);
     }
     CELL_ITEMS nodes = cell_nodes(cell);
     for (int i = 0; i < nodes.count; i++) {
         const NODE* n = node_at(nodes.first[i]);
         const std::uint32_t id = NODE_IDS + nodes.first[i];
-        if (is_floating(id) || !meets(m, box, (std::int64_t)n->x - 3, (std::int64_t)n->y - 3,
+        if (!is_floating(id) && meets(m, box, (std::int64_t)n->x - 3, (std::int64_t)n->y - 3,
                                       (std::int64_t)n->x + 3, (std::int64_t)n->y + 3))
-            continue;
-        draw_node(under, n);
-        fill_disc(under_owners, n->x, n->y, 3, (int)id);
+            fill_disc(under_owners, n->x, n->y, 3, (int)id);
+    }
+    for (int y = m.box[1]; y <= m.box[3]; y++) {
+        std::uint32_t* owner = (std::uint32_t*)owners->line[y];
+        const std::uint32_t* beneath = (const std::uint32_t*)under_owners->line[y];
+        for (int x = m.box[0]; x <= m.box[2]; x++)
+            if (m.row[y - box[1]] >> (x - box[0]) & 1)
+                owner[x] = beneath[x];
     }
 }
 
-// Takes the rising items out of the cell of the editing layer and the owner
-// map: where they were drawn last, the items beneath show. A stale owner map
-// is drawn anew first, without them, as the frame would.
+// The editing layer at the mask's pixels, from the owner map: it draws every
+// road and node black, nothing being hovered or selected, over the underlay.
+static void layer_from_owners(BITMAP* layer, const PIXEL_MASK& m, const int* box)
+{
+    set_clip_rect(under, m.box[0], m.box[1], m.box[2], m.box[3]);
+    BITMAP* frame_buffer = back_buffer;
+    back_buffer = under;
+    draw_underlay();
+    back_buffer = frame_buffer;
+    for (int y = m.box[1]; y <= m.box[3]; y++) {
+        const std::uint32_t* owner = (const std::uint32_t*)owners->line[y];
+        const std::uint16_t* underlay = (const std::uint16_t*)under->line[y];
+        std::uint16_t* out = (std::uint16_t*)layer->line[y];
+        for (int x = m.box[0]; x <= m.box[2]; x++)
+            if (m.row[y - box[1]] >> (x - box[0]) & 1)
+                out[x] = owner[x] ? 0 : underlay[x];
+    }
+}
+
+// Takes the rising items out of the cell of the owner map and the editing
+// layer: where they were drawn last, the items beneath show. A stale owner
+// map is drawn anew first, without them, as the frame would.
 static void uncover(int cell)
 {
     int box[4];
@@ -472,20 +489,10 @@ static void uncover(int cell)
     const bool layered = l.built && !l.marked[cell];   // else drawn in full soon
     if ((!owned && !layered) || !(owned ? rising_pixels(box, &m) : rising_shapes(box, &m)))
         return;
-    draw_beneath(cell, m, box);
-    for (int y = m.box[1]; y <= m.box[3]; y++) {
-        std::uint32_t* owner = owned ? (std::uint32_t*)owners->line[y] : nullptr;
-        const std::uint32_t* owner_beneath = (const std::uint32_t*)under_owners->line[y];
-        std::uint16_t* out = layered ? (std::uint16_t*)l.bitmap->line[y] : nullptr;
-        const std::uint16_t* beneath = (const std::uint16_t*)under->line[y];
-        for (int x = m.box[0]; x <= m.box[2]; x++)
-            if (m.row[y - box[1]] >> (x - box[0]) & 1) {
-                if (owner)
-                    owner[x] = owner_beneath[x];
-                if (out)
-                    out[x] = beneath[x];
-            }
-    }
+    if (owned)
+        own_beneath(cell, m, box);
+    if (layered)
+        layer_from_owners(l.bitmap, m, box);
 }
 
 // After a drag on the editing screen its node and roads float, and those of
