@@ -93,31 +93,6 @@ static void draw_underlay()
         draw_edit_underlay(frame.line_free);
 }
 
-// A line as line() draws it. Most roads of a dense map are a pixel or so
-// long, and line() draws just their two ends: written straight into a memory
-// bitmap, with the same clipping, they spare its calls per pixel.
-template <typename PIXEL> static void put_pixel(BITMAP* bmp, int x, int y, PIXEL color)
-{
-    if (x >= bmp->cl && x < bmp->cr && y >= bmp->ct && y < bmp->cb)
-        ((PIXEL*)bmp->line[y])[x] = color;
-}
-
-static void draw_line(BITMAP* bmp, int x1, int y1, int x2, int y2, int color)
-{
-    const std::int64_t dx = (std::int64_t)x2 - x1, dy = (std::int64_t)y2 - y1;
-    const int depth = bitmap_color_depth(bmp);
-    if (dx < -1 || dx > 1 || dy < -1 || dy > 1 || !is_memory_bitmap(bmp) || !bmp->clip ||
-        (depth != 16 && depth != 32)) {
-        line(bmp, x1, y1, x2, y2, color);
-    } else if (depth == 16) {
-        put_pixel<std::uint16_t>(bmp, x1, y1, (std::uint16_t)color);
-        put_pixel<std::uint16_t>(bmp, x2, y2, (std::uint16_t)color);
-    } else {
-        put_pixel<std::uint32_t>(bmp, x1, y1, (std::uint32_t)color);
-        put_pixel<std::uint32_t>(bmp, x2, y2, (std::uint32_t)color);
-    }
-}
-
 static void draw_road(BITMAP* bmp, const EDGE* e)
 {
     const int x1 = e->from->x, y1 = e->from->y, x2 = e->to->x, y2 = e->to->y;

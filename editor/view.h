@@ -12,6 +12,8 @@ void set_sprite(BITMAP* sprite);            // makes `sprite` the pointer image 
 void print_status(const char* format, ...)  // black on white at the status line position
     __attribute__((format(printf, 1, 2)));
 void print_label(int x, const char* text);  // a button label on the bottom bar
+void draw_line(BITMAP* bmp, int x1, int y1, int x2, int y2, int color);   // line()'s pixels, quicker
+                                            // for the shortest lines on memory bitmaps
 
 int color_white();
 int color_grey();

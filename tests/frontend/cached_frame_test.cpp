@@ -112,4 +112,34 @@ TEST(CachedFrame, EqualsTheFullRedraw)
     }
 }
 
+// The quick lines against line() itself: up to three pixels each way, from
+// ends inside, on and just past each edge of the clip rectangle.
+TEST(DrawLine, DrawsTheLibrarysPixels)
+{
+    frontend_setup();
+    const int at[] = {8, 9, 10, 11, 28, 29, 30, 31};
+    for (int depth : {16, 32}) {
+        BITMAP* want = create_bitmap_ex(depth, 40, 40);
+        BITMAP* got = create_bitmap_ex(depth, 40, 40);
+        for (int x : at)
+            for (int y : at)
+                for (int dx = -3; dx <= 3; dx++)
+                    for (int dy = -3; dy <= 3; dy++) {
+                        for (BITMAP* b : {want, got}) {
+                            set_clip_rect(b, 0, 0, 39, 39);
+                            clear_to_color(b, 0);
+                            set_clip_rect(b, 10, 10, 29, 29);
+                        }
+                        line(want, x, y, x + dx, y + dy, 5);
+                        draw_line(got, x, y, x + dx, y + dy, 5);
+                        int rows = 0;
+                        for (int r = 0; r < 40; r++)
+                            rows += std::memcmp(want->line[r], got->line[r], 40 * depth / 8) != 0;
+                        EXPECT_EQ(rows, 0) << depth << "-bit " << x << "," << y << " by " << dx << "," << dy;
+                    }
+        destroy_bitmap(want);
+        destroy_bitmap(got);
+    }
+}
+
 }  // namespace
