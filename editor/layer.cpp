@@ -80,8 +80,8 @@ static int drag_from_x, drag_from_y;          // where it was before that update
 // the items beneath them, and copied back.
 static std::vector<std::uint32_t> rising;     // their owner ids, ascending
 static std::uint64_t rising_bits;             // as floating_bits
-static BITMAP* under;                // 16-bit scratch: the editing layer without them
-static BITMAP* under_owners;         // 32-bit scratch: the owner map likewise
+static BITMAP* under;                // 16-bit scratch: their shapes, then the underlay
+static BITMAP* under_owners;         // 32-bit scratch: the owner map being drawn anew
 static std::vector<char> uncovered;  // per cell: done this frame
 static std::vector<int> item_cells;  // scratch: the cells of an item put over a frame
 
@@ -238,26 +238,80 @@ static bool node_misses(const NODE* n, const int* box)
 
 // ---- the owner map ------------------------------------------------------------
 
+// Some pixels of a cell: a bit per pixel, a 16-bit word per row.
+static_assert(GRID_CELL <= 16, "a cell row's pixels fit in a 16-bit mask");
+struct PIXEL_MASK {
+    std::uint16_t row[GRID_CELL];
+    int box[4];   // the pixels set lie in it: x1 y1 x2 y2
+};
+
+// True when the box of pixels meets a pixel of the mask.
+static bool meets(const PIXEL_MASK& m, const int* cell, std::int64_t x1, std::int64_t y1,
+                  std::int64_t x2, std::int64_t y2)
+{
+    x1 = std::max<std::int64_t>(x1, m.box[0]);
+    y1 = std::max<std::int64_t>(y1, m.box[1]);
+    x2 = std::min<std::int64_t>(x2, m.box[2]);
+    y2 = std::min<std::int64_t>(y2, m.box[3]);
+    if (x1 > x2 || y1 > y2)
+        return false;
+    const unsigned bits = ((2u << (x2 - x1)) - 1) << (x1 - cell[0]);
+    for (std::int64_t y = y1; y <= y2; y++)
+        if (m.row[y - cell[1]] & bits)
+            return true;
+    return false;
+}
+
+static void add_pixel(PIXEL_MASK* m, const int* cell, int x, int y)
+{
+    m->row[y - cell[1]] |= (std::uint16_t)(1u << (x - cell[0]));
+    m->box[0] = std::min(m->box[0], x);
+    m->box[1] = std::min(m->box[1], y);
+    m->box[2] = std::max(m->box[2], x);
+    m->box[3] = std::max(m->box[3], y);
+}
+
+// The owner map at the mask's pixels of the cell, drawn anew from the items
+// listed there that do not float and reach those pixels, in list order, in
+// scratch first so that the other pixels stay as they are.
+static void draw_owners(int cell, const PIXEL_MASK& m, const int* box)
+{
+    set_clip_rect(under_owners, m.box[0], m.box[1], m.box[2], m.box[3]);
+    rectfill(under_owners, m.box[0], m.box[1], m.box[2], m.box[3], 0);
+    CELL_ITEMS roads = cell_roads(cell);
+    for (int i = 0; i < roads.count; i++) {
+        const EDGE* e = road_at(roads.first[i]);
+        const int ax = e->from->x, ay = e->from->y, bx = e->to->x, by = e->to->y;
+        if (!is_floating(roads.first[i]) &&
+            meets(m, box, std::min(ax, bx), std::min(ay, by), std::max(ax, bx), std::max(ay, by)))
+            draw_line(under_owners, ax, ay, bx, by, roads.first[i]);
+    }
+    CELL_ITEMS nodes = cell_nodes(cell);
+    for (int i = 0; i < nodes.count; i++) {
+        const NODE* n = node_at(nodes.first[i]);
+        const std::uint32_t id = NODE_IDS + nodes.first[i];
+        if (!is_floating(id) && meets(m, box, (std::int64_t)n->x - 3, (std::int64_t)n->y - 3,
+                                      (std::int64_t)n->x + 3, (std::int64_t)n->y + 3))
+            fill_disc(under_owners, n->x, n->y, 3, (int)id);
+    }
+    for (int y = m.box[1]; y <= m.box[3]; y++) {
+        std::uint32_t* owner = (std::uint32_t*)owners->line[y];
+        const std::uint32_t* beneath = (const std::uint32_t*)under_owners->line[y];
+        for (int x = m.box[0]; x <= m.box[2]; x++)
+            if (m.row[y - box[1]] >> (x - box[0]) & 1)
+                owner[x] = beneath[x];
+    }
+}
+
 static void redraw_owner_cell(int cell)
 {
     int box[4];
     if (!cell_box(cell, &box[0], &box[1], &box[2], &box[3]))
         return;
-    set_clip_rect(owners, box[0], box[1], box[2], box[3]);
-    rectfill(owners, box[0], box[1], box[2], box[3], 0);
-    CELL_ITEMS roads = cell_roads(cell);
-    for (int i = 0; i < roads.count; i++) {
-        const EDGE* e = road_at(roads.first[i]);
-        if (!road_misses(e, box) && !is_floating(roads.first[i]))
-            draw_line(owners, e->from->x, e->from->y, e->to->x, e->to->y, roads.first[i]);
-    }
-    CELL_ITEMS nodes = cell_nodes(cell);
-    for (int i = 0; i < nodes.count; i++) {
-        const NODE* n = node_at(nodes.first[i]);
-        if (!node_misses(n, box) && !is_floating(NODE_IDS + nodes.first[i]))
-            fill_disc(owners, n->x, n->y, 3, (int)(NODE_IDS + nodes.first[i]));
-    }
-    set_clip_rect(owners, 0, 0, SCREEN_W - 1, SCREEN_H - 1);
+    PIXEL_MASK whole{{}, {box[0], box[1], box[2], box[3]}};
+    for (int y = box[1]; y <= box[3]; y++)
+        whole.row[y - box[1]] = (std::uint16_t)((2u << (box[2] - box[0])) - 1);
+    draw_owners(cell, whole, box);
 }
 
 // ---- the layers ---------------------------------------------------------------
@@ -322,39 +376,6 @@ static void float_only(const std::vector<std::uint32_t>& ids)
     }
 }
 
-// One row of pixels per bit, a word per row of a cell.
-static_assert(GRID_CELL <= 16, "a cell row's pixels fit in a 16-bit mask");
-struct PIXEL_MASK {
-    std::uint16_t row[GRID_CELL];
-    int box[4];   // the pixels set lie in it: x1 y1 x2 y2
-};
-
-// True when the box of pixels meets a pixel of the mask.
-static bool meets(const PIXEL_MASK& m, const int* cell, std::int64_t x1, std::int64_t y1,
-                  std::int64_t x2, std::int64_t y2)
-{
-    x1 = std::max<std::int64_t>(x1, m.box[0]);
-    y1 = std::max<std::int64_t>(y1, m.box[1]);
-    x2 = std::min<std::int64_t>(x2, m.box[2]);
-    y2 = std::min<std::int64_t>(y2, m.box[3]);
-    if (x1 > x2 || y1 > y2)
-        return false;
-    const unsigned bits = ((2u << (x2 - x1)) - 1) << (x1 - cell[0]);
-    for (std::int64_t y = y1; y <= y2; y++)
-        if (m.row[y - cell[1]] & bits)
-            return true;
-    return false;
-}
-
-static void add_pixel(PIXEL_MASK* m, const int* cell, int x, int y)
-{
-    m->row[y - cell[1]] |= (std::uint16_t)(1u << (x - cell[0]));
-    m->box[0] = std::min(m->box[0], x);
-    m->box[1] = std::min(m->box[1], y);
-    m->box[2] = std::max(m->box[2], x);
-    m->box[3] = std::max(m->box[3], y);
-}
-
 // The pixels of the cell the rising items were drawn last at; false when none.
 static bool rising_pixels(const int* cell, PIXEL_MASK* m)
 {
@@ -383,7 +404,7 @@ static bool rising_shapes(const int* cell, PIXEL_MASK* m)
         const EDGE* e = road_at(id);
         const bool from = e->from == drag_node, to = e->to == drag_node;
         draw_line(under, from ? drag_from_x : e->from->x, from ? drag_from_y : e->from->y,
-             to ? drag_from_x : e->to->x, to ? drag_from_y : e->to->y, 0);
+                  to ? drag_from_x : e->to->x, to ? drag_from_y : e->to->y, 0);
     }
     *m = PIXEL_MASK{{}, {cell[2], cell[3], cell[0], cell[1]}};
     for (int y = cell[1]; y <= cell[3]; y++) {
@@ -393,37 +414,6 @@ static bool rising_shapes(const int* cell, PIXEL_MASK* m)
                 add_pixel(m, cell, x, y);
     }
     return m->box[0] <= m->box[2];
-}
-
-// The owner map as it is without the floating items, at the mask's pixels:
-// the cell's other items that reach them, drawn in list order into scratch.
-static void own_beneath(int cell, const PIXEL_MASK& m, const int* box)
-{
-    set_clip_rect(under_owners, m.box[0], m.box[1], m.box[2], m.box[3]);
-    rectfill(under_owners, m.box[0], m.box[1], m.box[2], m.box[3], 0);
-    CELL_ITEMS roads = cell_roads(cell);
-    for (int i = 0; i < roads.count; i++) {
-        const EDGE* e = road_at(roads.first[i]);
-        const int ax = e->from->x, ay = e->from->y, bx = e->to->x, by = e->to->y;
-        if (!is_floating(roads.first[i]) &&
-            meets(m, box, std::min(ax, bx), std::min(ay, by), std::max(ax, bx), std::max(ay, by)))
-            draw_line(under_owners, ax, ay, bx, by, roads.first[i]);
-    }
-    CELL_ITEMS nodes = cell_nodes(cell);
-    for (int i = 0; i < nodes.count; i++) {
-        const NODE* n = node_at(nodes.first[i]);
-        const std::uint32_t id = NODE_IDS + nodes.first[i];
-        if (!is_floating(id) && meets(m, box, (std::int64_t)n->x - 3, (std::int64_t)n->y - 3,
-                                      (std::int64_t)n->x + 3, (std::int64_t)n->y + 3))
-            fill_disc(under_owners, n->x, n->y, 3, (int)id);
-    }
-    for (int y = m.box[1]; y <= m.box[3]; y++) {
-        std::uint32_t* owner = (std::uint32_t*)owners->line[y];
-        const std::uint32_t* beneath = (const std::uint32_t*)under_owners->line[y];
-        for (int x = m.box[0]; x <= m.box[2]; x++)
-            if (m.row[y - box[1]] >> (x - box[0]) & 1)
-                owner[x] = beneath[x];
-    }
 }
 
 // The editing layer at the mask's pixels, from the owner map: it draws every
@@ -465,7 +455,7 @@ static void uncover(int cell)
     if ((!owned && !layered) || !(owned ? rising_pixels(box, &m) : rising_shapes(box, &m)))
         return;
     if (owned)
-        own_beneath(cell, m, box);
+        draw_owners(cell, m, box);
     if (layered)
         layer_from_owners(l.bitmap, m, box);
 }
