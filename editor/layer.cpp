@@ -5,7 +5,8 @@
 // redrawn from scratch with everything listed there, in the order of the full
 // frame, so the picture is the same pixel for pixel. Edits redraw the cells
 // they changed into the layers the same way, and the owner map's cells when
-// a frame next reads them.
+// a frame next reads them. A dragged node and its roads leave the editing
+// layer and the owner map, and come back, only at the pixels they showed.
 #include "layer.h"
 
 #include <allegro.h>
