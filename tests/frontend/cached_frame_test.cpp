@@ -76,12 +76,14 @@ const Case cases[] = {
     // An old road, hovered, then dragged off a newer one it crosses in steps:
     // after the first, small ones it still draws some of the same pixels. Its
     // node covers the edge of a newer node's disc, as a file may have them.
+    // Then its far end is dragged, and the road floats on.
     {"drag off a crossing", [] { join(150, 60, 150, 140); script_step(2, 250, 101, 0);
                                  NODE* n = new_node(106, 100, "Novy"); n->next = node_list; node_list = n;
                                  map_version++;
                                  click(96, 100, 2); script_step(2, 96, 100, 1);
                                  script_step(2, 96, 104, 1); script_step(2, 96, 130, 1);
-                                 idle(); press_key(KEY_ESC); run_edit_steps(); }, false},
+                                 idle(); press_key(KEY_ESC); click(300, 100, 2); script_step(2, 300, 100, 1);
+                                 script_step(2, 330, 70, 1); idle(); press_key(KEY_ESC); run_edit_steps(); }, false},
     // A node moved with no frame between that read the owner map where it was.
     {"moved unseen", [] { move_node(find_or_add_node(300, 100), 310, 130); }, false},
     // A comb road deleted while solve mode's layer shows the tree: a band
