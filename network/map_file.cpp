@@ -109,19 +109,36 @@ static void skip_line(SCANNER* s)
     s->p = nl ? nl + 1 : s->end;
 }
 
+// The index of the word's first zero byte, 8 when it has none. Flags above
+// a zero byte may be false; the lowest is always true.
+static inline int first_zero(std::uint64_t w)
+{
+    std::uint64_t z = (w - 0x0101010101010101) & ~w & 0x8080808080808080;
+    return z ? __builtin_ctzll(z) / 8 : 8;
+}
+
+// Where a name in the word's bytes stops: at a line end or a zero byte.
+static inline int name_stop(std::uint64_t w)
+{
+    return std::min(first_zero(w), first_zero(w ^ 0x0A0A0A0A0A0A0A0A));
+}
+
 // A name line into a zeroed 16-byte field. It keeps its first 15 characters
 // up to any zero byte, without the carriage returns at its end: one is a
 // foreign line end, and a name ending in one would not read back as written.
+// The field's 16 bytes are looked at whole, which the padding allows.
 static void read_name(SCANNER* s, char* name)
 {
-    const char* p = s->p;
-    const char* stop = p + std::min<std::ptrdiff_t>(s->end - p, NAME_CHARS);
-    std::size_t len = 0;
-    while (p < stop && *p != '\n' && *p != '\0')
-        name[len++] = *p++;
+    std::uint64_t w[2];
+    std::memcpy(w, s->p, sizeof w);
+    int len = name_stop(w[0]);
+    if (len == 8)
+        len += name_stop(w[1]);
+    len = (int)std::min<std::ptrdiff_t>({len, NAME_CHARS, s->end - s->p});
+    std::memcpy(name, s->p, (std::size_t)len);
+    s->p += len;
     while (len > 0 && name[len - 1] == '\r')
         name[--len] = '\0';
-    s->p = p;
     skip_line(s);
 }
 
@@ -181,8 +198,9 @@ static int read_fully(int fd, char* data, std::size_t want, std::size_t* got)
 
 // The file, read a stretch at a time into one buffer that a record never
 // outgrows: the whole of a large file is never in memory. PAD zero bytes
-// follow the bytes read, for read_int.
-enum { STRETCH_BYTES = 1 << 19, PAD = 8 };
+// follow the bytes read, for read_int and read_name.
+enum { STRETCH_BYTES = 1 << 19, PAD = 16 };
+static_assert(PAD >= 16, "read_name looks at a name field's 16 bytes at once");
 struct READER {
     int fd;
     std::unique_ptr<char[]> buf;
