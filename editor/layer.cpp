@@ -473,7 +473,7 @@ static bool float_drag(int node)
     floating_cells.clear();
     for (std::size_t k = 0; k + 1 < ids.size(); k++)
         road_cells(road_at(ids[k]), floating_cells);
-    node_cells(node_at(node), floating_cells);
+    node_cells(drag_node, floating_cells);
     if ((int)floating_cells.size() > grid_cells() / 4) {
         float_only({});
         floating_cells.clear();
@@ -489,8 +489,6 @@ static bool float_drag(int node)
     reset_frame(LAYER_EDIT);
     for (int cell : changed)
         uncover(cell);
-    set_clip_rect(under, 0, 0, SCREEN_W - 1, SCREEN_H - 1);
-    set_clip_rect(under_owners, 0, 0, SCREEN_W - 1, SCREEN_H - 1);
     return true;
 }
 
