@@ -41,16 +41,30 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j2
 
 # The benchmarks also run on real roads: Gothenburg imported in metres.
-# Google Benchmark programs report the best of interleaved rounds; the
-# others take their own rounds and ignore the flags.
+# Google Benchmark programs report the best of interleaved rounds, and also
+# write them as JSON to build/bench/NAME.json for `make plots`; the others
+# take their own rounds and ignore the flags.
 BENCH_FLAGS := --benchmark_repetitions=10 --benchmark_enable_random_interleaving=true \
                --benchmark_report_aggregates_only=true
+BENCH_OUT := $(BUILD)/bench
 bench: configure data
 	cmake --build $(BUILD) -j2 --target benches mapedit-import
 	@start=$$(date +%s%N); \
 	$(BUILD)/mapedit-import --fit off --roads all $(DATA)/large-network.json $(DATA)/gothenburg.txt || exit 1; \
 	echo "import of large-network.json: $$(( ($$(date +%s%N) - start) / 1000000 )) ms"
-	for b in $(BUILD)/*_bench; do echo "== $$b"; MAPEDIT_REAL_MAP=$(DATA)/gothenburg.txt $$b $(BENCH_FLAGS) || exit 1; done
+	mkdir -p $(BENCH_OUT)
+	for b in $(BUILD)/*_bench; do \
+	  echo "== $$b"; out=$(BENCH_OUT)/$$(basename $$b).json; rm -f $$out.part; \
+	  MAPEDIT_REAL_MAP=$(DATA)/gothenburg.txt $$b $(BENCH_FLAGS) \
+	    --benchmark_out=$$out.part --benchmark_out_format=json || exit 1; \
+	  if [ -f $$out.part ]; then mv $$out.part $$out; fi; \
+	done
+
+# The plots in docs/ from the JSON of the last `make bench`.
+.PHONY: plots
+plots:
+	@$(MAKE) --no-print-directory deps DEBS=python3-matplotlib
+	python3 tools/plots.py $(BENCH_OUT) docs
 
 # Real OpenStreetMap data ((c) OpenStreetMap contributors, ODbL) into build/data/,
 # never committed: West Oakland from Debian's python-osmnx-doc, Gothenburg's
