@@ -60,11 +60,12 @@ bench: configure data
 	  if [ -f $$out.part ]; then mv $$out.part $$out; fi; \
 	done
 
-# The plots in docs/ from the JSON of the last `make bench`.
+# The plots in docs/ from the JSON of the last `make bench`, drawn by
+# Debian's python3, whatever python3 comes first on the PATH.
 .PHONY: plots
 plots:
 	@$(MAKE) --no-print-directory deps DEBS=python3-matplotlib
-	python3 tools/plots.py $(BENCH_OUT) docs
+	/usr/bin/python3 tools/plots.py $(BENCH_OUT) docs
 
 # Real OpenStreetMap data ((c) OpenStreetMap contributors, ODbL) into build/data/,
 # never committed: West Oakland from Debian's python-osmnx-doc, Gothenburg's
