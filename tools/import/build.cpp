@@ -23,10 +23,29 @@ enum { AREA_W = 800, AREA_H = 600 - 28, MARGIN = 20 };
 static const double EARTH_RADIUS = 6371008.8;   // mean radius, metres
 static const double RADIAN = M_PI / 180;
 
-bool wanted_road(const OPTIONS& options, const char* highway, const char* area)
+// OpenStreetMap's highway values for ways, so that a mistyped --roads class
+// is told apart from one the file happens not to hold.
+static const char* const KNOWN_CLASSES[] = {
+    "motorway", "trunk", "primary", "secondary", "tertiary", "unclassified", "residential",
+    "motorway_link", "trunk_link", "primary_link", "secondary_link", "tertiary_link",
+    "living_street", "service", "pedestrian", "track", "bus_guideway", "escape", "raceway",
+    "road", "busway", "footway", "bridleway", "steps", "corridor", "path", "via_ferrata",
+    "cycleway", "proposed", "construction", "elevator", "platform", "rest_area", "services",
+    "emergency_bay", nullptr};
+
+bool known_class(const char* highway)
+{
+    for (int k = 0; KNOWN_CLASSES[k]; k++)
+        if (std::strcmp(KNOWN_CLASSES[k], highway) == 0)
+            return true;
+    return false;
+}
+
+bool take_road(const OPTIONS& options, const char* highway, const char* area, ROADS* roads)
 {
     if (!highway || (area && std::strcmp(area, "yes") == 0))
         return false;
+    roads->classes[highway]++;
     if (options.classes.empty())
         return true;
     return std::find(options.classes.begin(), options.classes.end(), highway) != options.classes.end();
@@ -72,10 +91,30 @@ static std::vector<WAY> cut_to_area(const ROADS& roads, const OPTIONS& options)
 }
 
 struct PIECE {
+    const WAY* run;            // the stretch it lies on
+    std::size_t first, last;   // its end points' places in run->points
     long a, b;                 // end points, indices into ROADS.points
     double metres;
-    const std::string* name;
 };
+
+static long point_of(const PIECE& piece, std::size_t k)
+{
+    return piece.run->points[k];
+}
+
+static double step_metres(const ROADS& roads, const PIECE& piece, std::size_t k)
+{
+    return metres_between(roads.points[point_of(piece, k - 1)], roads.points[point_of(piece, k)]);
+}
+
+// The road along run->points[first .. last].
+static PIECE make_piece(const ROADS& roads, const WAY* run, std::size_t first, std::size_t last)
+{
+    PIECE piece{run, first, last, run->points[first], run->points[last], 0.0};
+    for (std::size_t k = first + 1; k <= last; k++)
+        piece.metres += step_metres(roads, piece, k);
+    return piece;
+}
 
 // A point is a junction where a stretch ends or where stretches meet; every
 // point between two junctions folds into the road joining them.
@@ -90,40 +129,79 @@ static std::vector<PIECE> fold_roads(const ROADS& roads, const std::vector<WAY>&
     }
     std::vector<PIECE> pieces;
     for (const WAY& run : runs) {
-        PIECE piece{run.points[0], 0, 0.0, &run.name};
-        for (std::size_t k = 1; k < run.points.size(); k++) {
-            piece.metres += metres_between(roads.points[run.points[k - 1]], roads.points[run.points[k]]);
+        std::size_t first = 0;
+        for (std::size_t k = 1; k < run.points.size(); k++)
             if (uses[run.points[k]] >= 2) {
-                piece.b = run.points[k];
-                pieces.push_back(piece);
-                piece = PIECE{run.points[k], 0, 0.0, &run.name};
+                pieces.push_back(make_piece(roads, &run, first, k));
+                first = k;
             }
-        }
     }
     return pieces;
 }
 
-// The editor allows no road from a node to itself and one road at most
-// between two nodes. A loop and the longer of two twins are never on a
-// shortest path, so leaving them out keeps every distance as it was.
-static std::vector<PIECE> sound_roads(const std::vector<PIECE>& pieces, SUMMARY* summary)
+// Of the piece's points first+1 .. last-1 from `from` on, the one whose
+// distance along the piece from its start comes nearest to `along`.
+static std::size_t point_near(const ROADS& roads, const PIECE& piece, std::size_t from, double along)
 {
-    std::map<std::pair<long, long>, std::size_t> by_ends;
+    std::size_t best = from;
+    double walked = 0, best_miss = INFINITY;
+    for (std::size_t k = piece.first + 1; k < piece.last; k++) {
+        walked += step_metres(roads, piece, k);
+        if (k >= from && std::fabs(walked - along) < best_miss) {
+            best = k;
+            best_miss = std::fabs(walked - along);
+        }
+    }
+    return best;
+}
+
+// A second road between two nodes becomes two, meeting at the point that
+// halves it most evenly; a loop becomes three, a triangle, cut near its
+// thirds. Each cut point is a point of this piece alone, so a new node.
+static void split_piece(const ROADS& roads, const PIECE& piece, std::vector<PIECE>* kept)
+{
+    std::vector<std::size_t> cuts{piece.first};
+    if (piece.a == piece.b) {
+        std::size_t third = point_near(roads, piece, piece.first + 1, piece.metres / 3);
+        third = std::min(third, piece.last - 2);
+        cuts.push_back(third);
+        cuts.push_back(point_near(roads, piece, third + 1, piece.metres * 2 / 3));
+    } else {
+        cuts.push_back(point_near(roads, piece, piece.first + 1, piece.metres / 2));
+    }
+    cuts.push_back(piece.last);
+    for (std::size_t k = 1; k < cuts.size(); k++)
+        kept->push_back(make_piece(roads, piece.run, cuts[k - 1], cuts[k]));
+}
+
+// The editor allows no road from a node to itself and one road at most
+// between two nodes. Of the roads between two nodes one stays whole, one
+// without points between its ends when there is such; the others and every
+// loop are split at their own points. A road too short of points to split
+// (a straight twin) is left out, so the map holds every road but those.
+static std::vector<PIECE> sound_roads(const ROADS& roads, const std::vector<PIECE>& pieces,
+                                      SUMMARY* summary)
+{
+    std::map<std::pair<long, long>, std::size_t> whole;
+    for (std::size_t k = 0; k < pieces.size(); k++) {
+        auto found = whole.emplace(std::minmax(pieces[k].a, pieces[k].b), k);
+        if (!found.second && pieces[found.first->second].last - pieces[found.first->second].first > 1 &&
+            pieces[k].last - pieces[k].first == 1)
+            found.first->second = k;
+    }
     std::vector<PIECE> kept;
-    for (const PIECE& piece : pieces) {
-        if (piece.a == piece.b) {
-            summary->loops++;
-            continue;
-        }
-        auto found = by_ends.emplace(std::minmax(piece.a, piece.b), kept.size());
-        if (found.second) {
+    for (std::size_t k = 0; k < pieces.size(); k++) {
+        const PIECE& piece = pieces[k];
+        std::size_t inner = piece.last - piece.first - 1;
+        bool loop = piece.a == piece.b;
+        if (!loop && whole.at(std::minmax(piece.a, piece.b)) == k) {
             kept.push_back(piece);
-            continue;
+        } else if (inner < (loop ? 2u : 1u)) {
+            summary->left_out++;
+        } else {
+            split_piece(roads, piece, &kept);
+            (loop ? summary->loops : summary->parallels)++;
         }
-        summary->parallels++;
-        PIECE& twin = kept[found.first->second];
-        if (piece.metres < twin.metres)
-            twin = piece;
     }
     return kept;
 }
@@ -153,7 +231,7 @@ static void name_places(const std::vector<PIECE>& kept, const std::map<long, lon
 {
     std::vector<std::vector<std::string>> streets(places->size());
     for (const PIECE& piece : kept) {
-        std::string name = latin1_name(*piece.name);
+        std::string name = latin1_name(piece.run->name);
         if (name.empty())
             continue;
         for (long p : {piece.a, piece.b}) {
@@ -231,12 +309,32 @@ static void fill_lists(const std::vector<PLACE>& places, const std::vector<PIECE
     map_version++;
 }
 
+// Why the map would be empty. When the chosen classes match none of the
+// file's roads, the classes it does hold, the commonest first.
+static std::string no_roads(const ROADS& roads, const OPTIONS& options)
+{
+    if (!roads.ways.empty())
+        return options.has_bbox ? "no roads of the chosen classes inside --bbox"
+                                : "no road of the chosen classes has two points with positions";
+    if (roads.classes.empty())
+        return "holds no roads at all";
+    std::vector<std::pair<long, std::string>> held;
+    for (const auto& c : roads.classes)
+        held.push_back({-c.second, c.first});
+    std::sort(held.begin(), held.end());
+    std::string list;
+    for (const auto& c : held)
+        list += (list.empty() ? "" : ", ") + c.second + " (" + std::to_string(-c.first) + ")";
+    return "no roads of the chosen classes; it holds " + list +
+           ": name some with --roads, or take every one with --roads all";
+}
+
 int build_network(const ROADS& roads, const OPTIONS& options, SUMMARY* summary, std::string* error)
 {
     std::vector<WAY> runs = cut_to_area(roads, options);
-    std::vector<PIECE> kept = sound_roads(fold_roads(roads, runs), summary);
+    std::vector<PIECE> kept = sound_roads(roads, fold_roads(roads, runs), summary);
     if (kept.empty()) {
-        *error = "no roads of the chosen classes in the area";
+        *error = no_roads(roads, options);
         return 1;
     }
     std::map<long, long> place_of;

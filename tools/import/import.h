@@ -1,10 +1,12 @@
 // mapedit-import: real roads (OpenStreetMap data or GeoJSON LineStrings)
 // turned into the editor's map. The readers gather the wanted roads as point
 // lists; the builder finds the junctions, folds the points between them into
-// roads with lengths, names and places the nodes, and fills the editor's lists.
+// roads with lengths, splits the roads the editor's map cannot hold as they
+// are, names and places the nodes, and fills the editor's lists.
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@ struct WAY {
 struct ROADS {
     std::vector<LONLAT> points;  // every point a road uses, shared points once
     std::vector<WAY> ways;       // the wanted roads, in input order
+    std::map<std::string, long> classes;  // every road's class in the file, wanted or not, and its count
 };
 
 struct OPTIONS {
@@ -36,12 +39,15 @@ struct OPTIONS {
 
 struct SUMMARY {
     long nodes, roads;           // what the map holds
-    long loops, parallels;       // roads left out: self-joined, longer twin of another
+    long loops, parallels;       // roads split to be kept: self-joined, a second road between two nodes
+    long left_out;               // such roads with too few points to split at
 };
 
-// Road classes: the --roads default and the filter both readers apply.
+// Road classes: the --roads default, the classes OpenStreetMap knows, and
+// the filter both readers apply.
 extern const char* const CAR_ROADS[];                                  // null-terminated
-bool wanted_road(const OPTIONS& options, const char* highway, const char* area);  // true to keep
+bool known_class(const char* highway);                                 // true for an OpenStreetMap highway class
+bool take_road(const OPTIONS& options, const char* highway, const char* area, ROADS* roads);  // counts its class; true to keep
 
 // Readers; each fills *roads and on 1 puts the reason in *error. main calls them.
 int  read_osm(const OPTIONS& options, ROADS* roads, std::string* error);      // 1 unreadable or not OSM

@@ -1,7 +1,9 @@
-// mapedit-import's command line: options, the reader for the input's kind,
-// and the map file written through the editor's own writer, which puts a
-// complete file in place or leaves the old one untouched.
+// mapedit-import's command line: options, the checks that OUTPUT can be
+// written and is not the input, the reader for the input's kind, and the map
+// file written through the editor's own writer, which puts a complete file
+// in place or leaves the old one untouched.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -20,14 +22,17 @@ static const char HELP[] =
     "OpenStreetMap data (.osm, .osm.bz2, .osm.gz, .osm.pbf) or GeoJSON\n"
     "(.json, .geojson) with LineString or MultiLineString features; GeoJSON\n"
     "lines join where they share a position, and a feature without a \"highway\"\n"
-    "property counts as a road of any class.\n"
+    "property counts as a road of any class. OUTPUT may not be INPUT.\n"
     "\n"
     "Nodes are the places where roads meet or end; the points between them fold\n"
     "into the road, whose length is its true length in whole metres. A node is\n"
     "named after a street that meets there (15 Latin-1 characters at most;\n"
     "other letters lose their accents), or N1, N2, ... when none has a name.\n"
-    "A road that comes back to where it started, and the longer of two roads\n"
-    "joining the same two nodes, are left out: no shortest path uses them.\n"
+    "A map holds no road back to where it started and no second road between\n"
+    "two nodes, so such a road is split at its own points into roads it can\n"
+    "hold: a loop into three, a second road into two. The map keeps every road\n"
+    "and its length, but for a second road straight between the same two\n"
+    "nodes, which has no point to split at: it is left out, and counted.\n"
     "\n"
     "options:\n"
     "  --bbox W,S,E,N   only the roads inside this box (degrees); a road leaving\n"
@@ -36,21 +41,23 @@ static const char HELP[] =
     "                   default: the roads a car uses (motorway, trunk, primary,\n"
     "                   secondary, tertiary, unclassified, residential,\n"
     "                   living_street and the _link roads)\n"
-    "  --max-nodes N    refuse an area of more than N nodes (default 1000 with\n"
-    "                   --fit on, no limit with --fit off; 0 for no limit)\n"
-    "  --fit on|off     on (default): positions in pixels, the area scaled into\n"
-    "                   the editor's window with its aspect kept; off: positions\n"
-    "                   in metres from the north-west corner, for the solver\n"
+    "  --fit off|on     off (default): positions in metres east and south of the\n"
+    "                   area's north-west corner, for a whole town; on: the area\n"
+    "                   scaled into the editor's window, aspect kept\n"
+    "  --max-nodes N    refuse an area of more than N nodes (default: no limit)\n"
     "  --help           this text\n"
+    "\n"
+    "A map made with --fit on has positions in pixels but lengths in metres.\n"
     "\n"
     "On any failure it prints why, exits with status 1 and leaves OUTPUT as it\n"
     "was. OpenStreetMap data is (c) OpenStreetMap contributors, available under\n"
     "the Open Database Licence (ODbL); credit it wherever you share a map made\n"
     "from it.\n"
     "\n"
-    "example:\n"
-    "  mapedit-import --bbox -122.2880,37.8030,-122.2790,37.8100 \\\n"
-    "      West-Oakland.osm.bz2 oakland.txt\n";
+    "examples: West Oakland whole, in metres; then a corner of it to edit\n"
+    "  mapedit-import West-Oakland.osm.bz2 oakland-metres.txt\n"
+    "  mapedit-import --fit on --roads residential,unclassified,secondary,service \\\n"
+    "      --bbox -122.3026,37.8064,-122.2990,37.8088 West-Oakland.osm.bz2 oakland.txt\n";
 
 static int fail(const char* what, const std::string& why)
 {
@@ -94,7 +101,7 @@ static int parse_count(const char* text, long* value)
 }
 
 // One option and its value; 1 with a message for anything not understood.
-static int parse_option(const char* option, const char* value, OPTIONS* options, bool* max_given)
+static int parse_option(const char* option, const char* value, OPTIONS* options)
 {
     if (!value)
         return fail(option, "needs a value (see --help)");
@@ -105,11 +112,9 @@ static int parse_option(const char* option, const char* value, OPTIONS* options,
         bad = parse_roads(value, options);
     else if (std::strcmp(option, "--max-nodes") == 0) {
         bad = parse_count(value, &options->max_nodes);
-        *max_given = true;
-    }
-    else if (std::strcmp(option, "--fit") == 0) {
+    } else if (std::strcmp(option, "--fit") == 0) {
         bad = std::strcmp(value, "on") != 0 && std::strcmp(value, "off") != 0;
-        options->fit = std::strcmp(value, "off") != 0;
+        options->fit = std::strcmp(value, "on") == 0;
     } else {
         return fail(option, "unknown option (see --help)");
     }
@@ -118,7 +123,6 @@ static int parse_option(const char* option, const char* value, OPTIONS* options,
 
 static int parse_command_line(int argc, char** argv, OPTIONS* options, bool* help)
 {
-    bool max_given = false;
     int files = 0;
     for (int k = 1; k < argc; k++) {
         if (std::strcmp(argv[k], "--help") == 0 || std::strcmp(argv[k], "-h") == 0) {
@@ -126,7 +130,7 @@ static int parse_command_line(int argc, char** argv, OPTIONS* options, bool* hel
             return 0;
         }
         if (argv[k][0] == '-' && argv[k][1]) {
-            if (parse_option(argv[k], k + 1 < argc ? argv[k + 1] : nullptr, options, &max_given))
+            if (parse_option(argv[k], k + 1 < argc ? argv[k + 1] : nullptr, options))
                 return 1;
             k++;
         } else if (files < 2) {
@@ -137,8 +141,6 @@ static int parse_command_line(int argc, char** argv, OPTIONS* options, bool* hel
     }
     if (files < 2)
         return fail("", "needs an INPUT and an OUTPUT file (see --help)");
-    if (!max_given)
-        options->max_nodes = options->fit ? 1000 : 0;
     return 0;
 }
 
@@ -163,9 +165,60 @@ static int read_roads(const OPTIONS& options, ROADS* roads)
     return 0;
 }
 
+// True when OUTPUT names the input file, by a link or another path: stat
+// follows links, and the device and inode tell files apart.
+static bool same_file(const char* input, const char* output)
+{
+    struct stat in, out;
+    return stat(input, &in) == 0 && stat(output, &out) == 0 && in.st_dev == out.st_dev &&
+           in.st_ino == out.st_ino;
+}
+
+// The refusals of save_map that leave no errno behind, found before any
+// work is done: a name that cannot be looked up, a folder or other
+// non-file, a file read-only even for an administrator. A new file is fine.
+static int check_output(const char* output)
+{
+    struct stat st;
+    if (!output[0])
+        return fail("OUTPUT", "an empty name");
+    if (stat(output, &st) != 0)
+        return errno == ENOENT ? 0 : fail(output, std::strerror(errno));
+    if (S_ISDIR(st.st_mode))
+        return fail(output, std::strerror(EISDIR));
+    if (!S_ISREG(st.st_mode))
+        return fail(output, "not a regular file");
+    if (access(output, W_OK) != 0)
+        return fail(output, std::strerror(errno));
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return fail(output, "the file is read-only");
+    return 0;
+}
+
+// A --roads class OpenStreetMap does not know and the file does not hold
+// is a mistake, not an empty choice.
+static int check_classes(const OPTIONS& options, const ROADS& roads)
+{
+    for (const std::string& c : options.classes)
+        if (!known_class(c.c_str()) && roads.classes.count(c) == 0)
+            return fail("--roads", "unknown road class \"" + c + "\"");
+    return 0;
+}
+
+static void report(const OPTIONS& options, const SUMMARY& summary)
+{
+    std::printf("%s: %ld nodes, %ld roads; split %ld loops and %ld second roads between two nodes "
+                "to keep them\n",
+                options.output, summary.nodes, summary.roads, summary.loops, summary.parallels);
+    if (summary.left_out)
+        std::fprintf(stderr, "mapedit-import: %s: left out %ld roads with no point to split at "
+                     "(a second road straight between two nodes, or a loop out and back)\n",
+                     options.input, summary.left_out);
+}
+
 int main(int argc, char** argv)
 {
-    OPTIONS options{nullptr, nullptr, false, {0, 0, 0, 0}, {}, 0, true};
+    OPTIONS options{nullptr, nullptr, false, {0, 0, 0, 0}, {}, 0, false};
     for (int k = 0; CAR_ROADS[k]; k++)
         options.classes.push_back(CAR_ROADS[k]);
     bool help = false;
@@ -175,17 +228,20 @@ int main(int argc, char** argv)
         std::fputs(HELP, stdout);
         return 0;
     }
+    if (same_file(options.input, options.output))
+        return fail(options.output, "is the input file; name another file for the map");
     ROADS roads;
-    if (read_roads(options, &roads) != 0)
+    if (check_output(options.output) != 0 || read_roads(options, &roads) != 0 ||
+        check_classes(options, roads) != 0)
         return 1;
-    SUMMARY summary{0, 0, 0, 0};
+    SUMMARY summary{0, 0, 0, 0, 0};
     std::string error;
     if (build_network(roads, options, &summary, &error) != 0)
         return fail(options.input, error);
+    errno = 0;
     if (save_map(options.output) != 0)
-        return fail(options.output, "cannot write the map file");
+        return fail(options.output, errno ? std::strerror(errno) : "cannot write the map file");
     clear_map();
-    std::printf("%s: %ld nodes, %ld roads; left out %ld loops and %ld longer parallel roads\n",
-                options.output, summary.nodes, summary.roads, summary.loops, summary.parallels);
+    report(options, summary);
     return 0;
 }

@@ -53,16 +53,18 @@ static void take_feature(const OPTIONS& options, const json& feature, ROADS* roa
     const json& geometry = feature.at("geometry");
     if (geometry.is_null())
         return;
+    const std::string type = geometry.at("type").get<std::string>();
+    if (type != "LineString" && type != "MultiLineString")
+        return;
     const json properties = feature.value("properties", json::object());
     std::string highway = text_property(properties, "highway");
     std::string area = text_property(properties, "area");
-    if (!highway.empty() && !wanted_road(options, highway.c_str(), area.c_str()))
+    if (!highway.empty() && !take_road(options, highway.c_str(), area.c_str(), roads))
         return;
     std::string name = text_property(properties, "name");
-    const std::string type = geometry.at("type").get<std::string>();
     if (type == "LineString")
         take_line(geometry.at("coordinates"), name, roads, table);
-    else if (type == "MultiLineString")
+    else
         for (const json& line : geometry.at("coordinates"))
             take_line(line, name, roads, table);
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <exception>
 #include <utility>
 
@@ -22,10 +23,10 @@ struct OSM_DATA {
     std::vector<OSM_WAY> ways;
 };
 
-static void take_way(const OPTIONS& options, const osmium::Way& way, OSM_DATA* data)
+static void take_way(const OPTIONS& options, const osmium::Way& way, OSM_DATA* data, ROADS* roads)
 {
     const osmium::TagList& tags = way.tags();
-    if (!wanted_road(options, tags["highway"], tags["area"]))
+    if (!take_road(options, tags["highway"], tags["area"], roads))
         return;
     OSM_WAY w;
     for (const osmium::NodeRef& ref : way.nodes())
@@ -35,9 +36,42 @@ static void take_way(const OPTIONS& options, const osmium::Way& way, OSM_DATA* d
     data->ways.push_back(std::move(w));
 }
 
+// A broken compressed file in words: libosmium names bzlib's and zlib's
+// troubles by number only, and the two libraries' numbers overlap.
+static const char* bzip2_trouble(int code)
+{
+    switch (code) {
+    case BZ_DATA_ERROR:       return "the compressed data is damaged";
+    case BZ_UNEXPECTED_EOF:   return "the compressed data ends early: the file is cut short";
+    case BZ_DATA_ERROR_MAGIC: return "not bzip2 data, though its name ends in .bz2";
+    case BZ_MEM_ERROR:        return "out of memory while decompressing";
+    default:                  return nullptr;
+    }
+}
+
+static const char* gzip_trouble(int code)
+{
+    switch (code) {
+    case Z_DATA_ERROR: return "the compressed data is damaged";
+    case Z_BUF_ERROR:  return "the compressed data ends early: the file is cut short";
+    case Z_MEM_ERROR:  return "out of memory while decompressing";
+    default:           return nullptr;
+    }
+}
+
+// The words for a trouble, else the system's reason, else libosmium's text.
+static std::string compression_trouble(const char* words, int system_errno, const std::exception& e)
+{
+    if (words)
+        return words;
+    if (system_errno)
+        return std::strerror(system_errno);
+    return std::string("not readable as OpenStreetMap data: ") + e.what();
+}
+
 // Reads every node and way. libosmium throws on files it cannot open or
 // parse; this is where its exceptions end.
-static int read_file(const OPTIONS& options, OSM_DATA* data, std::string* error)
+static int read_file(const OPTIONS& options, OSM_DATA* data, ROADS* roads, std::string* error)
 {
     try {
         osmium::io::File file(options.input);
@@ -49,11 +83,17 @@ static int read_file(const OPTIONS& options, OSM_DATA* data, std::string* error)
                     if (node.location().valid())
                         data->nodes.push_back({node.id(), {node.location().lon(), node.location().lat()}});
                 } else if (entity.type() == osmium::item_type::way) {
-                    take_way(options, static_cast<const osmium::Way&>(entity), data);
+                    take_way(options, static_cast<const osmium::Way&>(entity), data, roads);
                 }
             }
         }
         reader.close();
+    } catch (const osmium::bzip2_error& e) {
+        *error = compression_trouble(bzip2_trouble(e.bzip2_error_code), e.system_errno, e);
+        return 1;
+    } catch (const osmium::gzip_error& e) {
+        *error = compression_trouble(gzip_trouble(e.gzip_error_code), e.system_errno, e);
+        return 1;
     } catch (const std::exception& e) {
         *error = std::string("not readable as OpenStreetMap data: ") + e.what();
         return 1;
@@ -92,7 +132,7 @@ static void resolve_ways(OSM_DATA* data, ROADS* roads)
 int read_osm(const OPTIONS& options, ROADS* roads, std::string* error)
 {
     OSM_DATA data{};
-    if (read_file(options, &data, error) != 0)
+    if (read_file(options, &data, roads, error) != 0)
         return 1;
     resolve_ways(&data, roads);
     return 0;
