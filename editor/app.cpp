@@ -1,6 +1,5 @@
-// Start-up, the editing screen's event wait and its command dispatch, the
-// two-click road building, and undo and redo. The program-wide editor state
-// lives here.
+// Start-up, the editing screen's command dispatch, the two-click road
+// building, and undo and redo.
 #include "app.h"
 
 #include <cstdio>
@@ -9,20 +8,13 @@
 #include "commands.h"
 #include "editor.h"
 #include "fields.h"
+#include "grid.h"
 #include "network/history.h"
 #include "network/network.h"
 #include "solve_mode.h"
 #include "view.h"
-
-BITMAP* back_buffer = nullptr;
-BITMAP* cursor_normal = nullptr;
-BITMAP* cursor_hover = nullptr;
-BITMAP* background_image = nullptr;
-BITMAP* shown_background = nullptr;
-BITMAP* current_sprite = nullptr;
-char status_text[12] = "";
-char file_name[32] = "novamapa.txt";
-bool full_redraw = false;
+#include "viewport.h"
+#include "waits.h"
 
 // Leaves text mode and shows a start-up failure in the library's message box.
 static int fail_start(const char* message)
@@ -62,7 +54,7 @@ int start_editor()
     if (load_resources() != 0)
         return fail_start("Nemozem nacitat subory.");
     reset_editor();
-    clear_to_color(screen, color_white());
+    clear_to_color(screen, makecol(255, 255, 255));
     while (edit_step() == 0) {
     }
     return 0;
@@ -91,71 +83,7 @@ void reset_editor()
     history_clear();
     status_text[0] = '\0';
     std::strcpy(file_name, "novamapa.txt");
-}
-
-static bool ctrl_down()
-{
-    return (key_shifts & KB_CTRL_FLAG) || key[KEY_LCONTROL] || key[KEY_RCONTROL];
-}
-
-static bool shift_down()
-{
-    return (key_shifts & KB_SHIFT_FLAG) || key[KEY_LSHIFT] || key[KEY_RSHIFT];
-}
-
-// Undo or redo while Ctrl is down with Z or Y, else EVENT_NONE: Z and Y
-// alone are no input of the editing screen.
-static int history_chord()
-{
-    if (!ctrl_down())
-        return EVENT_NONE;
-    if (key[KEY_Z])
-        return shift_down() ? EVENT_REDO : EVENT_UNDO;
-    return key[KEY_Y] ? EVENT_REDO : EVENT_NONE;
-}
-
-// True while the mouse or one of the editing screen's keys is down.
-static bool edit_input_down()
-{
-    return mouse_b != 0 || key[KEY_ESC] || key[KEY_DEL] || key[KEY_ENTER] ||
-           key[KEY_L] || key[KEY_S] || key[KEY_K] || history_chord() != EVENT_NONE;
-}
-
-int wait_edit_event()
-{
-    // Swallow whatever is still held from the last event, then wait for a press.
-    while (edit_input_down())
-        draw_edit_view();
-    while (!edit_input_down())
-        draw_edit_view();
-    // Read again: the highest input in this order wins.
-    if (mouse_b & 1) return EVENT_LEFT;
-    if (mouse_b & 2) return EVENT_RIGHT;
-    static const int keys[] = {KEY_ESC, KEY_DEL, KEY_ENTER, KEY_L, KEY_S, KEY_K};
-    for (int k : keys)
-        if (key[k])
-            return k;
-    return history_chord();
-}
-
-// The library puts the scancode in the high byte; the fields want the character.
-int wait_typed_char()
-{
-    while (!keypressed())
-        draw_edit_view();
-    return readkey() & 0xFF;
-}
-
-// Delete is a control character too: stored, it would be invisible on screen
-// and end up in the file.
-bool printable_char(int c)
-{
-    return c >= 32 && c != CHAR_DELETE;
-}
-
-void toggle_background()
-{
-    shown_background = shown_background ? nullptr : background_image;
+    reset_view();
 }
 
 // A left click on the bar: the two button zones are wider than their fields.
@@ -191,17 +119,26 @@ int edit_step()
     return 0;
 }
 
+// The node under the pointer, hit as it is drawn, or a new one at the whole
+// map unit under the pointer, splitting the first road drawn there.
+static NODE* node_at_pointer()
+{
+    const XFORM t = view_xform();
+    NODE* n = first_node_hit(t, mouse_x, mouse_y);
+    return n ? n : add_node(map_x_at(mouse_x), map_y_at(mouse_y), first_road_hit(t, mouse_x, mouse_y));
+}
+
 void connect_nodes()
 {
     // Both clicks make one change: a lone node, or a road with its new ends.
     history_begin();
-    NODE* a = find_or_add_node(mouse_x, mouse_y);
+    NODE* a = node_at_pointer();
     current_node = a;
     int event = wait_edit_event();
     current_node = nullptr;
     // Any other event only ends the building; it has no effect of its own.
     if (event == EVENT_LEFT)
-        add_edge(a, find_or_add_node(mouse_x, mouse_y));
+        add_edge(a, node_at_pointer());
     history_end();
 }
 

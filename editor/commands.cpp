@@ -5,28 +5,24 @@
 
 #include <allegro.h>
 
-#include "app.h"
 #include "editor.h"
+#include "grid.h"
 #include "network/history.h"
 #include "network/network.h"
 #include "view.h"
+#include "viewport.h"
+#include "waits.h"
 
 enum { NAME_CHARS = 15, LENGTH_LAST_GROWABLE = 99999999 };
 
-// Makes the node, or failing that the road, under the point the selection.
+// Makes the node, or failing that the road, under the window point the selection.
 static bool select_item(int px, int py)
 {
-    for (NODE* n = node_list; n; n = n->next)
-        if (hit_node(n, px, py)) {
-            current_node = n;
-            return true;
-        }
-    for (EDGE* e = edge_list; e; e = e->next)
-        if (hit_edge(e, px, py)) {
-            selected_edge = e;
-            return true;
-        }
-    return false;
+    const XFORM t = view_xform();
+    current_node = first_node_hit(t, px, py);
+    if (!current_node)
+        selected_edge = first_road_hit(t, px, py);
+    return current_node || selected_edge;
 }
 
 // The status field and the grey margin around it, where the name is shown.
@@ -83,10 +79,12 @@ void item_actions(int px, int py)
     selected_edge = nullptr;
 }
 
+// The node follows the map point under the pointer, also while the wheel zooms.
 void drag_node(NODE* node)
 {
     while (mouse_b & 1) {
-        move_node(node, mouse_x, mouse_y);
+        view_inputs(false);
+        move_node(node, map_x_at(mouse_x), map_y_at(mouse_y));
         draw_edit_view();
     }
 }

@@ -6,10 +6,11 @@
 
 #include <cstring>
 
-#include "app.h"
 #include "editor.h"
 #include "network/history.h"
 #include "network/map_file.h"
+#include "viewport.h"
+#include "waits.h"
 
 enum { NAME_ROOM = sizeof file_name - 1 };
 
@@ -66,6 +67,8 @@ void load_dialog()
     history_begin();   // a failed load leaves the map, and so makes no step
     int status = load_map(file_name);
     history_end();
+    if (status == 0)
+        home_view();   // a map that fits the window opens as it always did; a city opens whole
     report(status, "Loaded!");
 }
 

@@ -1,7 +1,7 @@
-// The grid of cells over the window that lists, per cell, the roads and nodes
-// drawing there, in list order. Built from the two lists in one pass each;
+// The grid of cells over the map that lists, per cell, the roads and nodes
+// lying there, in list order. Built from the two lists in one pass each;
 // after that it follows the map's log of edits, cell by cell, while the log
-// tells the whole story. Queries never walk the whole map.
+// tells the whole story and the edits stay inside the grid.
 #include "grid.h"
 
 #include <allegro.h>
@@ -11,16 +11,14 @@
 #include <type_traits>
 
 #include "network/network.h"
+#include "viewport.h"
 
-// How far an item's pixels reach beyond its geometry: a band's copies lie a
-// pixel off the line and each rounds half a pixel across its own direction;
-// a hovered node's disc has radius 4.
-enum { ROAD_MARGIN = 2, NODE_MARGIN = 4 };
-// How far from the pointer a hit can lie: a node's hit square reaches 9 pixels
-// from its centre, a road's corridor 6.6 pixels (in x and in y) from its
-// segment (under 4.3 past an end, under 5 across). The lists already reach
-// the margins above beyond the items, so the search reaches the rest.
-enum { ROAD_REACH = 7 - ROAD_MARGIN, NODE_REACH = 9 - NODE_MARGIN };
+// How far from the pointer, in window pixels, the geometry of an item that
+// it hits can lie: a node's hit square reaches 9 pixels from its centre
+// along each axis, a road's corridor within its grown box under 7 from its
+// segment; half a pixel more for the rounding of each end.
+enum { NODE_REACH = 10, ROAD_REACH = 8 };
+enum { CELLS_MIN = 4096, ENTRIES_PER_CELL = 4 };
 
 // The records of one list by key, and each cell's keys.
 struct ORDER {
@@ -29,94 +27,96 @@ struct ORDER {
     std::vector<std::vector<std::uint32_t>> cells;   // per cell, its keys ascending
 };
 
-static int origin_x, origin_y, cols, rows;
+static GRID_SHAPE shape;
 static bool built = false;
 static unsigned built_version;
 static ORDER roads, nodes;
 static std::vector<int> found;                   // scratch of a query or a build
 static std::vector<int> before, after;           // scratch of an edit's cells
-static std::vector<std::uint32_t> moved;         // keys of the roads of the node the last update dragged
-static int dragged = -1;                         // key of that node, -1 when the update did more
-static int dragged_x, dragged_y;                 // where it was before the update
+static std::vector<BOX> pending;                 // boxes the edits followed since the view took them
+static int pending_state = GRID_SAME;            // GRID_* since then
 
-// The grid reaches past the window by more than any hit test can, and its
-// rows are placed so that the status line's text falls in one row of cells.
+// The grid covers the map and the original screen with room around them to
+// edit in; its cells hold a few entries each on average.
 static void place_grid()
 {
-    origin_x = -GRID_CELL;
-    origin_y = (SCREEN_H - 13) % GRID_CELL - 2 * GRID_CELL;
-    cols = (SCREEN_W + NODE_REACH - origin_x) / GRID_CELL + 1;
-    rows = (SCREEN_H + NODE_REACH - origin_y) / GRID_CELL + 1;
+    long long x1 = 0, y1 = 0, x2 = SCREEN_W, y2 = SCREEN_H;
+    long count = 0, road_count = 0;
+    for (const NODE* n = node_list; n; n = n->next, count++) {
+        x1 = std::min<long long>(x1, n->x), x2 = std::max<long long>(x2, n->x);
+        y1 = std::min<long long>(y1, n->y), y2 = std::max<long long>(y2, n->y);
+    }
+    for (const EDGE* e = edge_list; e; e = e->next)
+        road_count++;
+    const long long margin = std::max((x2 - x1) / 8, std::max((y2 - y1) / 8, 64LL));
+    x1 -= margin, y1 -= margin, x2 += margin, y2 += margin;
+    const double want = std::max((double)CELLS_MIN, (double)(count + road_count) / ENTRIES_PER_CELL);
+    long long cell = 1;
+    while ((double)((x2 - x1) / cell + 1) * (double)((y2 - y1) / cell + 1) > want)
+        cell *= 2;
+    shape = GRID_SHAPE{x1, y1, cell, (int)((x2 - x1) / cell + 1), (int)((y2 - y1) / cell + 1), count, road_count};
 }
 
-int grid_cells() { return cols * rows; }
+GRID_SHAPE grid_shape() { return shape; }
 
-void cell_rect(int cell, int* x1, int* y1, int* x2, int* y2)
+// Column or row of a map coordinate, clamped to [-1, count]: -1 and count stand for outside.
+static int cell_index(long long p, long long origin, int count)
 {
-    *x1 = origin_x + (cell % cols) * GRID_CELL;
-    *y1 = origin_y + (cell / cols) * GRID_CELL;
-    *x2 = *x1 + GRID_CELL - 1;
-    *y2 = *y1 + GRID_CELL - 1;
-}
-
-// Column or row of a pixel coordinate, clamped to [-1, count]: -1 and count stand for outside.
-static int cell_index(std::int64_t p, int origin, int count)
-{
-    std::int64_t d = p - origin;
-    std::int64_t i = d >= 0 ? d / GRID_CELL : -1;
+    long long d = p - origin;
+    long long i = d >= 0 ? d / shape.cell : -1;
     return i >= count ? count : (int)i;
 }
 
-void box_cells(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
-               std::vector<int>& cells)
+static bool inside(long long x, long long y)
 {
-    int c0 = std::max(cell_index(x1, origin_x, cols), 0);
-    int c1 = std::min(cell_index(x2, origin_x, cols), cols - 1);
-    int r0 = std::max(cell_index(y1, origin_y, rows), 0);
-    int r1 = std::min(cell_index(y2, origin_y, rows), rows - 1);
-    for (int r = r0; r <= r1; r++)
-        for (int c = c0; c <= c1; c++)
-            cells.push_back(r * cols + c);
+    return x >= shape.x && y >= shape.y && x < shape.x + shape.cell * shape.cols &&
+           y < shape.y + shape.cell * shape.rows;
 }
 
-// The cells within `margin` pixels, in x and in y, of the segment. A segment
-// no longer than a cell takes the cells of its box, which holds those.
-static void segment_cells(int x1, int y1, int x2, int y2, int margin, std::vector<int>& cells)
+static void box_cells(const BOX& b, std::vector<int>& cells)
 {
-    const std::int64_t lo = std::min(x1, x2), hi = std::max(x1, x2);
-    const std::int64_t top = std::min(y1, y2), bottom = std::max(y1, y2);
-    if (hi - lo <= GRID_CELL || bottom - top <= GRID_CELL) {
-        box_cells(lo - margin, top - margin, hi + margin, bottom + margin, cells);
+    int c0 = std::max(cell_index(b.x1, shape.x, shape.cols), 0);
+    int c1 = std::min(cell_index(b.x2, shape.x, shape.cols), shape.cols - 1);
+    int r0 = std::max(cell_index(b.y1, shape.y, shape.rows), 0);
+    int r1 = std::min(cell_index(b.y2, shape.y, shape.rows), shape.rows - 1);
+    for (int r = r0; r <= r1; r++)
+        for (int c = c0; c <= c1; c++)
+            cells.push_back(r * shape.cols + c);
+}
+
+// The cells the segment passes through. One no longer than a cell takes the
+// cells of its box, which holds those.
+static void segment_cells(long long x1, long long y1, long long x2, long long y2, std::vector<int>& cells)
+{
+    const long long lo = std::min(x1, x2), hi = std::max(x1, x2);
+    const long long top = std::min(y1, y2), bottom = std::max(y1, y2);
+    if (hi - lo <= shape.cell || bottom - top <= shape.cell) {
+        box_cells(BOX{lo, top, hi, bottom}, cells);
         return;
     }
-    int c0 = std::max(cell_index(lo - margin, origin_x, cols), 0);
-    int c1 = std::min(cell_index(hi + margin, origin_x, cols), cols - 1);
+    int c0 = std::max(cell_index(lo, shape.x, shape.cols), 0);
+    int c1 = std::min(cell_index(hi, shape.x, shape.cols), shape.cols - 1);
     const double slope = ((double)y2 - y1) / ((double)x2 - x1);
     for (int c = c0; c <= c1; c++) {
-        // The part of the segment within `margin` of this column, then its rows.
-        std::int64_t left = origin_x + c * GRID_CELL;
-        std::int64_t a = std::max(left - margin, lo), b = std::min(left + GRID_CELL - 1 + margin, hi);
+        // The part of the segment in this column, then its rows.
+        long long left = shape.x + c * shape.cell;
+        long long a = std::max(left, lo), b = std::min(left + shape.cell - 1, hi);
         double ya = y1 + (a - x1) * slope, yb = y1 + (b - x1) * slope;
         if (ya > yb)
             std::swap(ya, yb);
-        int r0 = std::max(cell_index((std::int64_t)std::floor(ya) - margin, origin_y, rows), 0);
-        int r1 = std::min(cell_index((std::int64_t)std::ceil(yb) + margin, origin_y, rows), rows - 1);
+        int r0 = std::max(cell_index((long long)std::floor(ya) - 1, shape.y, shape.rows), 0);
+        int r1 = std::min(cell_index((long long)std::ceil(yb) + 1, shape.y, shape.rows), shape.rows - 1);
         for (int r = r0; r <= r1; r++)
-            cells.push_back(r * cols + c);
+            cells.push_back(r * shape.cols + c);
     }
 }
 
-void road_cells(const EDGE* e, std::vector<int>& cells)
+static void road_cells(const EDGE* e, std::vector<int>& cells)
 {
-    segment_cells(e->from->x, e->from->y, e->to->x, e->to->y, ROAD_MARGIN, cells);
+    segment_cells(e->from->x, e->from->y, e->to->x, e->to->y, cells);
 }
 
-static void place_cells(std::int64_t x, std::int64_t y, std::vector<int>& cells)
-{
-    box_cells(x - NODE_MARGIN, y - NODE_MARGIN, x + NODE_MARGIN, y + NODE_MARGIN, cells);
-}
-
-void node_cells(const NODE* n, std::vector<int>& cells) { place_cells(n->x, n->y, cells); }
+static void node_cells(const NODE* n, std::vector<int>& cells) { box_cells(BOX{n->x, n->y, n->x, n->y}, cells); }
 
 static const void* record_at(const ORDER& o, std::uint32_t key)
 {
@@ -131,19 +131,12 @@ static void forget_record(ORDER* o, std::uint32_t key)
         o->added[GRID_FIRST_KEY - 1 - key] = nullptr;
 }
 
-static void start_order(ORDER* o)
-{
-    o->listed.clear();
-    o->added.clear();
-    o->cells.resize(grid_cells());
-    for (std::vector<std::uint32_t>& cell : o->cells)
-        cell.clear();
-}
-
 // Walked in list order, so each cell's keys come in ascending.
 template <typename T> static void build_order(ORDER* o, T* head)
 {
-    start_order(o);
+    o->listed.clear();
+    o->added.clear();
+    o->cells.assign((std::size_t)shape.cols * shape.rows, {});
     std::uint32_t key = GRID_FIRST_KEY;
     for (T* r = head; r; r = r->next, key++) {
         found.clear();
@@ -170,8 +163,7 @@ static long find_key(const ORDER& o, int cell, const void* record)
 
 // Moves a key out of the cells `from` and into the cells `to`; 1 when it was
 // missing from one of `from`, so the lists no longer match the map.
-static int move_key(ORDER* o, std::uint32_t key, const std::vector<int>& from,
-                    const std::vector<int>& to)
+static int move_key(ORDER* o, std::uint32_t key, const std::vector<int>& from, const std::vector<int>& to)
 {
     for (int cell : from) {
         std::vector<std::uint32_t>& in = o->cells[cell];
@@ -187,54 +179,64 @@ static int move_key(ORDER* o, std::uint32_t key, const std::vector<int>& from,
     return 0;
 }
 
-// One logged change of a road or node list. A new record goes in at the
-// head, below every key; the old cells of one that moved or went are found
-// from where it was, and its key from its address in the first of them.
-static int apply_change(ORDER* o, const MAP_CHANGE& c, bool road, std::vector<int>& damaged)
+static void shape_cells(bool road, const int* p, std::vector<int>& cells)
 {
+    if (road)
+        segment_cells(p[0], p[1], p[2], p[3], cells);
+    else
+        box_cells(BOX{p[0], p[1], p[0], p[1]}, cells);
+}
+
+static BOX shape_box(const int* p)
+{
+    return BOX{std::min(p[0], p[2]), std::min(p[1], p[3]), std::max(p[0], p[2]), std::max(p[1], p[3])};
+}
+
+// One logged change of a road or node list. A new record goes in at the
+// head, below every key; the key of one that moved or went is found from its
+// address in the first cell of where it was. An item leaving the grid asks
+// for a new grid around the map.
+static int apply_change(ORDER* o, const MAP_CHANGE& c, bool road, std::vector<BOX>& damaged)
+{
+    const bool added = c.kind == CHANGE_NODE_ADDED || c.kind == CHANGE_EDGE_ADDED;
+    const bool removed = c.kind == CHANGE_NODE_REMOVED || c.kind == CHANGE_EDGE_REMOVED;
     before.clear();
     after.clear();
-    const int* b = c.before;
-    const int* a = c.after;
-    if (c.kind != CHANGE_NODE_ADDED && c.kind != CHANGE_EDGE_ADDED)
-        road ? segment_cells(b[0], b[1], b[2], b[3], ROAD_MARGIN, before) : place_cells(b[0], b[1], before);
-    if (c.kind != CHANGE_NODE_REMOVED && c.kind != CHANGE_EDGE_REMOVED)
-        road ? segment_cells(a[0], a[1], a[2], a[3], ROAD_MARGIN, after) : place_cells(a[0], a[1], after);
-    damaged.insert(damaged.end(), before.begin(), before.end());
-    damaged.insert(damaged.end(), after.begin(), after.end());
-    const bool added = c.kind == CHANGE_NODE_ADDED || c.kind == CHANGE_EDGE_ADDED;
+    if (!added) {
+        shape_cells(road, c.before, before);
+        damaged.push_back(shape_box(c.before));
+    }
+    if (!removed) {
+        if (!inside(c.after[0], c.after[1]) || !inside(c.after[2], c.after[3]))
+            return 1;
+        shape_cells(road, c.after, after);
+        damaged.push_back(shape_box(c.after));
+    }
     long key;
     if (added) {
         if (o->added.size() + 2 >= GRID_FIRST_KEY)
             return 1;   // keys used up: a full build starts them afresh
         o->added.push_back(c.item);
         key = GRID_FIRST_KEY - (long)o->added.size();
-    } else if (before.empty()) {
-        return after.empty() ? 0 : 1;   // off the grid before: its key is not to be found
-    } else if ((key = find_key(*o, before[0], c.item)) < 0) {
+    } else if (before.empty() || (key = find_key(*o, before[0], c.item)) < 0) {
         return 1;
     }
-    if (c.kind == CHANGE_NODE_REMOVED || c.kind == CHANGE_EDGE_REMOVED)
+    if (removed)
         forget_record(o, (std::uint32_t)key);
     return move_key(o, (std::uint32_t)key, before, after);
 }
 
-// A drag moves one node, maybe several times, and its roads with it. Each of
-// its roads lists the cell of the node's old place, so they are found there
-// without a walk of the map; their other ends stayed where they were.
-static int apply_drag(std::vector<int>& damaged)
+// A moved node takes its roads with it. Each of its roads lists the cell of
+// the node's old place, so they are found there without a walk of the map.
+static int apply_move(const MAP_CHANGE& c, std::vector<BOX>& damaged)
 {
-    const MAP_CHANGE& first = map_changes.list[0];
-    for (int i = 1; i < map_changes.count; i++)
-        if (map_changes.list[i].kind != CHANGE_NODE_MOVED || map_changes.list[i].item != first.item)
-            return 1;
-    const NODE* node = (const NODE*)first.item;
-    const int ox = first.before[0], oy = first.before[1];
+    const NODE* node = (const NODE*)c.item;
+    const int ox = c.before[0], oy = c.before[1];
     found.clear();
-    box_cells(ox, oy, ox, oy, found);
+    box_cells(BOX{ox, oy, ox, oy}, found);
     if (found.empty())
         return 1;
-    moved.clear();
+    std::vector<std::uint32_t> moved;
     for (std::uint32_t key : roads.cells[found[0]]) {
         const EDGE* e = road_at(key);
         if (e->from == node || e->to == node)
@@ -244,52 +246,51 @@ static int apply_drag(std::vector<int>& damaged)
         const EDGE* e = road_at(key);
         const NODE* f = e->from;
         const NODE* t = e->to;
-        MAP_CHANGE c{CHANGE_EDGE_RESHAPED, e,
-                     {f == node ? ox : f->x, f == node ? oy : f->y, t == node ? ox : t->x, t == node ? oy : t->y},
-                     {f->x, f->y, t->x, t->y}};
-        if (apply_change(&roads, c, true, damaged) != 0)
+        MAP_CHANGE road{CHANGE_EDGE_RESHAPED, e,
+                        {f == node ? ox : f->x, f == node ? oy : f->y, t == node ? ox : t->x, t == node ? oy : t->y},
+                        {f == node ? c.after[0] : f->x, f == node ? c.after[1] : f->y,
+                         t == node ? c.after[0] : t->x, t == node ? c.after[1] : t->y}};
+        if (apply_change(&roads, road, true, damaged) != 0)
             return 1;
     }
-    MAP_CHANGE c = first;
-    c.after[0] = c.after[2] = node->x;
-    c.after[1] = c.after[3] = node->y;
-    if (apply_change(&nodes, c, false, damaged) != 0)
-        return 1;
-    dragged = node_key(node);
-    dragged_x = ox;
-    dragged_y = oy;
-    return 0;
+    return apply_change(&nodes, c, false, damaged);
 }
 
-// 1 when the log does not tell the whole story since the last build, or
-// holds what only a full build follows: a drag mixed with other edits.
-static int apply_log(std::vector<int>& damaged)
+// 1 when the log does not tell the whole story since the last build.
+static int apply_log(std::vector<BOX>& damaged)
 {
     if (map_changes.lost || map_changes.from != built_version || map_changes.to != map_version)
         return 1;
-    if (map_changes.count > 0 && map_changes.list[0].kind == CHANGE_NODE_MOVED)
-        return apply_drag(damaged);
+    // The roads of a moved node are found from the place of their other end
+    // now, so a log that moves two nodes is not followed.
+    const void* moved = nullptr;
     for (int i = 0; i < map_changes.count; i++) {
         const MAP_CHANGE& c = map_changes.list[i];
-        if (c.kind == CHANGE_NODE_MOVED)
+        if (c.kind == CHANGE_NODE_MOVED && moved && moved != c.item)
             return 1;
+        if (c.kind == CHANGE_NODE_MOVED)
+            moved = c.item;
+    }
+    for (int i = 0; i < map_changes.count; i++) {
+        const MAP_CHANGE& c = map_changes.list[i];
         const bool road = c.kind == CHANGE_EDGE_ADDED || c.kind == CHANGE_EDGE_REMOVED ||
                           c.kind == CHANGE_EDGE_RESHAPED;
-        if (apply_change(road ? &roads : &nodes, c, road, damaged) != 0)
+        int failed = c.kind == CHANGE_NODE_MOVED ? apply_move(c, damaged)
+                                                 : apply_change(road ? &roads : &nodes, c, road, damaged);
+        if (failed)
             return 1;
     }
     return 0;
 }
 
-int update_grid(std::vector<int>& cells)
+void update_grid()
 {
     if (built && built_version == map_version)
-        return 0;
-    const std::size_t had = cells.size();
-    dragged = -1;
-    int full = !built || apply_log(cells) != 0;   // a drag sets `dragged` only when it applied
+        return;
+    const std::size_t had = pending.size();
+    int full = !built || apply_log(pending) != 0;
     if (full) {
-        cells.resize(had);
+        pending.resize(had);
         place_grid();
         build_order(&roads, edge_list);
         build_order(&nodes, node_list);
@@ -297,65 +298,126 @@ int update_grid(std::vector<int>& cells)
     forget_changes();
     built = true;
     built_version = map_version;
-    return full;
+    pending_state = std::max<int>(pending_state, full ? GRID_REBUILT : GRID_FOLLOWED);
 }
 
-int dragged_node(std::vector<std::uint32_t>& road_keys, int* x, int* y)
+int take_grid_changes(std::vector<BOX>& damaged)
 {
-    road_keys = moved;
-    *x = dragged_x;
-    *y = dragged_y;
-    return dragged;
+    update_grid();
+    const int state = pending_state;
+    damaged.swap(pending);
+    pending.clear();
+    pending_state = GRID_SAME;
+    return state;
 }
 
-CELL_ITEMS cell_roads(int cell) { return CELL_ITEMS{roads.cells[cell].data(), (int)roads.cells[cell].size()}; }
-CELL_ITEMS cell_nodes(int cell) { return CELL_ITEMS{nodes.cells[cell].data(), (int)nodes.cells[cell].size()}; }
+void keep_grid()
+{
+    if (built && map_changes.count == 0 && !map_changes.lost && map_changes.from == built_version) {
+        forget_changes();
+        built_version = map_version;
+    }
+}
+
+// The key of a record from the first cell of its place; -1 when not listed.
+long road_key(const EDGE* e)
+{
+    found.clear();
+    road_cells(e, found);
+    return found.empty() ? -1 : find_key(roads, found[0], e);
+}
+
+long node_key(const NODE* n)
+{
+    found.clear();
+    node_cells(n, found);
+    return found.empty() ? -1 : find_key(nodes, found[0], n);
+}
+
+bool cell_has_roads(int col, int row) { return !roads.cells[(std::size_t)row * shape.cols + col].empty(); }
 EDGE* road_at(std::uint32_t key) { return (EDGE*)record_at(roads, key); }
 NODE* node_at(std::uint32_t key) { return (NODE*)record_at(nodes, key); }
 
-int road_key(const EDGE* edge)
-{
-    found.clear();
-    segment_cells(edge->from->x, edge->from->y, edge->to->x, edge->to->y, 0, found);
-    return found.empty() ? -1 : (int)find_key(roads, found[0], edge);
-}
-
-int node_key(const NODE* node)
-{
-    found.clear();
-    box_cells(node->x, node->y, node->x, node->y, found);
-    return found.empty() ? -1 : (int)find_key(nodes, found[0], node);
-}
-
-void roads_hit(int px, int py, std::vector<int>& keys)
+static void box_keys(const ORDER& o, const BOX& box, std::vector<std::uint32_t>& keys)
 {
     keys.clear();
     found.clear();
-    box_cells(px - ROAD_REACH, py - ROAD_REACH, px + ROAD_REACH, py + ROAD_REACH, found);
+    box_cells(box, found);
     for (int cell : found)
-        for (std::uint32_t key : roads.cells[cell])
-            if (hit_edge(road_at(key), px, py))
-                keys.push_back((int)key);
+        keys.insert(keys.end(), o.cells[cell].begin(), o.cells[cell].end());
     std::sort(keys.begin(), keys.end());
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
 }
 
-// The lowest key in the cells near the point whose record `hit` says is there.
-static int first_hit(const ORDER& o, int reach, int px, int py, bool road)
+void box_roads(const BOX& box, std::vector<std::uint32_t>& keys) { box_keys(roads, box, keys); }
+void box_nodes(const BOX& box, std::vector<std::uint32_t>& keys) { box_keys(nodes, box, keys); }
+
+long box_road_entries(const BOX& box)
+{
+    long count = 0;
+    found.clear();
+    box_cells(box, found);
+    for (int cell : found)
+        count += (long)roads.cells[cell].size();
+    return count;
+}
+
+// The map box that a square of `reach` pixels around the window point covers.
+static BOX reach_box(const XFORM& t, int px, int py, int reach)
+{
+    return BOX{(long long)std::floor(t.ox + (px - reach) / t.scale), (long long)std::floor(t.oy + (py - reach) / t.scale),
+               (long long)std::ceil(t.ox + (px + reach) / t.scale), (long long)std::ceil(t.oy + (py + reach) / t.scale)};
+}
+
+static bool road_hit(const XFORM& t, const EDGE* e, int px, int py)
+{
+    return hit_segment(screen_x(t, e->from->x), screen_y(t, e->from->y), screen_x(t, e->to->x),
+                       screen_y(t, e->to->y), px, py);
+}
+
+static bool node_hit(const XFORM& t, const NODE* n, int px, int py)
+{
+    return hit_square(screen_x(t, n->x), screen_y(t, n->y), px, py);
+}
+
+// The lowest key in the cells near the point whose record is hit there.
+static long first_hit(const ORDER& o, const XFORM& t, int px, int py, bool road)
 {
     long best = -1;
     found.clear();
-    box_cells(px - reach, py - reach, px + reach, py + reach, found);
+    box_cells(reach_box(t, px, py, road ? ROAD_REACH : NODE_REACH), found);
     for (int cell : found)
         for (std::uint32_t key : o.cells[cell]) {
             if (best >= 0 && key >= best)
                 break;
             const void* r = record_at(o, key);
-            if (road ? hit_edge((const EDGE*)r, px, py) : hit_node((const NODE*)r, px, py))
+            if (road ? road_hit(t, (const EDGE*)r, px, py) : node_hit(t, (const NODE*)r, px, py))
                 best = key;
         }
-    return (int)best;
+    return best;
 }
 
-int first_road_hit(int px, int py) { return first_hit(roads, ROAD_REACH, px, py, true); }
-int first_node_hit(int px, int py) { return first_hit(nodes, NODE_REACH, px, py, false); }
+EDGE* first_road_hit(const XFORM& t, int px, int py)
+{
+    update_grid();
+    long key = first_hit(roads, t, px, py, true);
+    return key < 0 ? nullptr : road_at((std::uint32_t)key);
+}
+
+NODE* first_node_hit(const XFORM& t, int px, int py)
+{
+    update_grid();
+    long key = first_hit(nodes, t, px, py, false);
+    return key < 0 ? nullptr : node_at((std::uint32_t)key);
+}
+
+void roads_hit(const XFORM& t, int px, int py, std::vector<EDGE*>& out)
+{
+    static std::vector<std::uint32_t> keys;
+    update_grid();
+    box_roads(reach_box(t, px, py, ROAD_REACH), keys);
+    out.clear();
+    for (std::uint32_t key : keys)
+        if (road_hit(t, road_at(key), px, py))
+            out.push_back(road_at(key));
+}

@@ -1,8 +1,9 @@
-// A uniform grid of square cells over the window and a ring around it, listing
-// for each cell the roads and nodes that draw there, by keys that follow list
-// order. The cached frames use it to find what lies under the pointer and what
-// to redraw in a cell. The edits the map logs update only the cells they
-// touch; anything else rebuilds the lists, in time linear in the map.
+// A uniform grid of square cells over the map, in map units, listing for each
+// cell the roads and nodes whose geometry lies there, by keys that follow list
+// order. Frames use it to find what lies in a part of the window and what is
+// under the pointer without walking the map. The edits the map logs update
+// only the cells they touch; anything else rebuilds the grid, in time linear
+// in the map.
 #pragma once
 
 #include <cstdint>
@@ -10,39 +11,37 @@
 
 struct EDGE;
 struct NODE;
+struct XFORM;
 
-enum { GRID_CELL = 16 };   // cell side in pixels
 // Keys rise along each list and never change while the record lives: a full
 // build gives the head GRID_FIRST_KEY and each next record one more, and a
 // record added at the head since takes the key below the lowest so far.
-// (Keys stay below 2^31 for lists of up to 2^30 records, 40 GiB of roads.)
 enum : std::uint32_t { GRID_FIRST_KEY = 1u << 30 };
 
-// The entries of one cell: keys of edge_list or node_list records, ascending.
-struct CELL_ITEMS {
-    const std::uint32_t* first;
-    int count;
+struct BOX { long long x1, y1, x2, y2; };   // map units, corners inclusive
+
+struct GRID_SHAPE {
+    long long x, y;      // map point of the first cell's top-left corner
+    long long cell;      // cell side in map units, a power of two
+    int cols, rows;
+    long nodes, roads;   // items listed at the last full build
 };
 
-int   update_grid(std::vector<int>& cells);   // 1 when the lists were rebuilt in full; else 0 and the
-                                              // cells whose items changed appended (may repeat)
-int   dragged_node(std::vector<std::uint32_t>& road_keys, int* x, int* y);
-                                           // when the last update of the lists only moved one node:
-                                           // its key, its roads' keys into `road_keys` and where it
-                                           // was before into x, y; else -1
-int   grid_cells();                        // number of cells
-void  cell_rect(int cell, int* x1, int* y1, int* x2, int* y2);   // the cell's pixels, corners inclusive
-CELL_ITEMS cell_roads(int cell);
-CELL_ITEMS cell_nodes(int cell);
-EDGE* road_at(std::uint32_t key);          // the road with that key, listed in some cell
+enum { GRID_SAME, GRID_FOLLOWED, GRID_REBUILT };
+void  update_grid();                 // follows the map's edits, or rebuilds; the hit tests call it too
+int   take_grid_changes(std::vector<BOX>& damaged);   // GRID_* since the last take; when FOLLOWED,
+                                                      // the boxes the edits changed, before and after
+void  keep_grid();                   // the map's version moved but no place did (a solve)
+GRID_SHAPE grid_shape();
+bool  cell_has_roads(int col, int row);
+void  box_roads(const BOX& box, std::vector<std::uint32_t>& keys);   // keys of roads there, ascending
+void  box_nodes(const BOX& box, std::vector<std::uint32_t>& keys);   // the same for nodes
+long  box_road_entries(const BOX& box);   // entries in the box's cells, a road counted once a cell
+EDGE* road_at(std::uint32_t key);
 NODE* node_at(std::uint32_t key);
-int   road_key(const EDGE* edge);          // the road's key, -1 when off the grid
-int   node_key(const NODE* node);
-int   first_road_hit(int px, int py);      // key of the first road hit_edge finds there, or -1
-int   first_node_hit(int px, int py);      // likewise with hit_node
-void  roads_hit(int px, int py, std::vector<int>& keys);   // every road hit there, ascending
-// Append the cells an item may draw in (where the lists hold it), or that a box of pixels meets.
-void  road_cells(const EDGE* edge, std::vector<int>& cells);
-void  node_cells(const NODE* node, std::vector<int>& cells);
-void  box_cells(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
-                std::vector<int>& cells);
+long  road_key(const EDGE* road);    // the road's key, -1 when it is not listed
+long  node_key(const NODE* node);
+// Hit tests in the window through the transform; the first in list order, or null.
+EDGE* first_road_hit(const XFORM& t, int px, int py);
+NODE* first_node_hit(const XFORM& t, int px, int py);
+void  roads_hit(const XFORM& t, int px, int py, std::vector<EDGE*>& roads);   // every one, list order

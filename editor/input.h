@@ -3,4 +3,5 @@
 // tests link a scripted replacement, so no test depends on timing.
 #pragma once
 
-void poll_input();   // brings mouse_x, mouse_y, mouse_b, key[] and the key buffer up to date
+void poll_input(bool idle);   // brings mouse_x, mouse_y, mouse_z, mouse_b, key[] and the key
+                              // buffer up to date; after an unchanged frame, rests a little first

@@ -1,22 +1,55 @@
-// Frame composition: the background and bottom bar both screens share, the
-// pointer image and the copy to the screen, and the editing screen's frame.
+// The frame pipeline, once a pass of every wait:
+//  1. the grid follows the map's edits (grid.cpp);
+//  2. the layer, this screen's plain map at this view with nothing marked, is
+//     kept between frames: redrawn whole after a view step, a change of
+//     screen or picture, or a change the grid could not follow; else redrawn
+//     only where the edits were;
+//  3. the layer is copied into back_buffer and each mark (hover, selection,
+//     status texts) is painted over it in its rectangle, as the whole frame
+//     has those pixels (paint.cpp);
+//  4. the pointer image, and the copy to the screen when the frame differs
+//     from the last one; an unchanged frame lets the input poll rest.
+// With full_redraw set, steps 2 and 3 become one paint of the whole frame.
 #include "view.h"
 
 #include <cinttypes>
 #include <cstdarg>
-#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 #include "editor.h"
+#include "grid.h"
 #include "input.h"
-#include "layer.h"
 #include "network/network.h"
+#include "paint.h"
+#include "viewport.h"
 
-int color_white()      { return makecol(255, 255, 255); }
-int color_grey()       { return makecol(128, 128, 128); }
-int color_light_grey() { return makecol(192, 192, 192); }
-int color_blue()       { return makecol(0, 0, 255); }
-int color_cyan()       { return makecol(0, 192, 192); }
+struct LAYER_KEY {
+    bool solve;
+    VIEW view;
+    BITMAP* background;
+    unsigned version;   // map_version the layer shows
+    bool valid;
+};
+
+// What lies under the pointer, kept while neither it, the view nor the map moves.
+struct HOVER_KEY {
+    int x, y;
+    bool solve, roads;
+    VIEW view;
+    unsigned version;
+    bool valid;
+};
+
+static BITMAP *ground, *layer, *shown;
+static LAYER_KEY ground_key, layer_key;
+static HOVER_KEY hover_key;
+static EDGE* hover_road;
+static NODE* hover_node;
+static std::vector<EDGE*> hover_roads;
+static unsigned seen_version;   // map_version at the last frame's grid update
+static std::vector<BOX> damaged;
 
 void set_sprite(BITMAP* sprite)
 {
@@ -26,128 +59,164 @@ void set_sprite(BITMAP* sprite)
     set_mouse_sprite(sprite);  // keeps the library's bookkeeping in step; never shown
 }
 
-void print_status(const char* format, ...)
+void toggle_background()
+{
+    shown_background = shown_background ? nullptr : background_image;
+}
+
+void map_solved() { keep_grid(); }
+
+static bool same_view(const VIEW& a, const VIEW& b)
+{
+    return a.base == b.base && a.level == b.level && a.x == b.x && a.y == b.y;
+}
+
+static BITMAP* screen_sized(BITMAP* bmp)
+{
+    return bmp ? bmp : create_bitmap(SCREEN_W, SCREEN_H);
+}
+
+static RECT whole_window() { return RECT{0, 0, SCREEN_W - 1, SCREEN_H - 1}; }
+
+// Steps 1 and 2: the grid and the layer follow the map and the view.
+static void keep_layer(bool solve, const XFORM& t, const DETAIL& d, int grid, unsigned before)
+{
+    LAYER_KEY now{solve, view, shown_background, map_version, true};
+    if (!ground_key.valid || ground_key.solve != solve || !same_view(ground_key.view, view) ||
+        ground_key.background != shown_background) {
+        ground = screen_sized(ground);
+        make_ground(ground, t, solve);
+        ground_key = now;
+    }
+    if (full_redraw)
+        return;
+    layer = screen_sized(layer);
+    const MARKS plain{solve, true, nullptr, nullptr, nullptr, nullptr, nullptr};
+    const bool same_screen = layer_key.valid && layer_key.solve == solve &&
+                             same_view(layer_key.view, view) && layer_key.background == shown_background;
+    if (same_screen && grid == GRID_FOLLOWED && layer_key.version == before) {
+        for (const BOX& b : damaged)
+            paint(layer, ground, map_rect(t, b.x1, b.y1, b.x2, b.y2), t, d, plain);
+    } else if (!same_screen || layer_key.version != map_version) {
+        paint(layer, ground, whole_window(), t, d, plain);
+    }
+    layer_key = now;
+}
+
+static void find_hover(bool solve, const XFORM& t)
+{
+    const bool roads = current_sprite != cursor_hover;
+    HOVER_KEY now{mouse_x, mouse_y, solve, roads, view, map_version, true};
+    if (hover_key.valid && hover_key.x == now.x && hover_key.y == now.y && hover_key.solve == solve &&
+        hover_key.roads == roads && same_view(hover_key.view, view) && hover_key.version == map_version)
+        return;
+    hover_key = now;
+    hover_road = !solve && roads ? first_road_hit(t, mouse_x, mouse_y) : nullptr;
+    hover_roads.clear();
+    if (solve && roads)
+        roads_hit(t, mouse_x, mouse_y, hover_roads);
+    hover_node = first_node_hit(t, mouse_x, mouse_y);
+}
+
+// The status line texts a frame prints, as one rectangle over all of them.
+static void add_text(RECT* r, bool* any, const char* format, ...) __attribute__((format(printf, 3, 4)));
+static void add_text(RECT* r, bool* any, const char* format, ...)
 {
     char text[256];
     va_list args;
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    textout_ex(back_buffer, font, text, 10, SCREEN_H - 13, 0, color_white());
+    RECT t = status_rect(text);
+    if (!*any || t.x2 > r->x2)
+        *r = t;
+    *any = true;
 }
 
-void print_label(int x, const char* text)
+static void add_road_text(RECT* r, bool* any, const EDGE* e)
 {
-    textout_ex(back_buffer, font, text, x, SCREEN_H - 13, 0, color_white());
+    add_text(r, any, "%s - %s: %d", e->from->name, e->to->name, e->length);
 }
 
-void draw_status_bar()
+static bool text_rect(const MARKS& m, RECT* r)
 {
-    const int h = SCREEN_H;
-    if (shown_background)
-        blit(shown_background, back_buffer, 0, 0, 0, 0, shown_background->w, shown_background->h);
-    else
-        clear_to_color(back_buffer, color_white());
-    rectfill(back_buffer, 0, h - 23, 458, h, color_grey());
-    rectfill(back_buffer, 0, h - 18, 345, h, color_white());
-    rectfill(back_buffer, 350, h - 18, 399, h, color_white());
-    rectfill(back_buffer, 404, h - 18, 453, h, color_white());
-}
-
-// A line as line() draws it. Most roads of a dense map are a pixel or so
-// long, and line() draws just their two ends: written straight into a memory
-// bitmap, with the same clipping, they spare its calls per pixel.
-template <typename PIXEL> static void put_pixel(BITMAP* bmp, int x, int y, PIXEL color)
-{
-    if (x >= bmp->cl && x < bmp->cr && y >= bmp->ct && y < bmp->cb)
-        ((PIXEL*)bmp->line[y])[x] = color;
-}
-
-void draw_line(BITMAP* bmp, int x1, int y1, int x2, int y2, int color)
-{
-    const std::int64_t dx = (std::int64_t)x2 - x1, dy = (std::int64_t)y2 - y1;
-    const int depth = bitmap_color_depth(bmp);
-    if (dx < -1 || dx > 1 || dy < -1 || dy > 1 || !is_memory_bitmap(bmp) || !bmp->clip ||
-        (depth != 16 && depth != 32)) {
-        line(bmp, x1, y1, x2, y2, color);
-    } else if (depth == 16) {
-        put_pixel<std::uint16_t>(bmp, x1, y1, (std::uint16_t)color);
-        put_pixel<std::uint16_t>(bmp, x2, y2, (std::uint16_t)color);
-    } else {
-        put_pixel<std::uint32_t>(bmp, x1, y1, (std::uint32_t)color);
-        put_pixel<std::uint32_t>(bmp, x2, y2, (std::uint32_t)color);
+    bool any = false;
+    const bool nothing_selected = !m.selected && !m.current;
+    if (m.solve) {
+        for (const EDGE* e : *m.texts)
+            add_road_text(r, &any, e);
+        if (m.hover_node)
+            add_text(r, &any, "%s: %" PRId64, m.hover_node->name, m.hover_node->label);
+        return any;
     }
+    if (!m.line_free)
+        add_text(r, &any, "%s %s", status_text, file_name);
+    if (m.line_free && m.hover_road && nothing_selected)
+        add_road_text(r, &any, m.hover_road);
+    if (m.line_free && m.selected)
+        add_road_text(r, &any, m.selected);
+    if (m.line_free && m.hover_node && nothing_selected)
+        add_text(r, &any, "%s", m.hover_node->name);
+    if (m.line_free && m.current)
+        add_text(r, &any, "%s", m.current->name);
+    return any;
 }
 
-void present_frame()
+// Step 3: each mark's rectangle painted over the layer.
+static void paint_marks(const XFORM& t, const DETAIL& d, const MARKS& m)
+{
+    RECT r;
+    if (m.hover_road)
+        paint(back_buffer, ground, road_rect(t, m.hover_road), t, d, m);
+    if (m.selected && m.line_free)
+        paint(back_buffer, ground, road_rect(t, m.selected), t, d, m);
+    if (m.hover_node)
+        paint(back_buffer, ground, node_rect(t, m.hover_node), t, d, m);
+    if (m.current && (m.solve || m.line_free))
+        paint(back_buffer, ground, node_rect(t, m.current), t, d, m);
+    if (text_rect(m, &r))
+        paint(back_buffer, ground, r, t, d, m);
+}
+
+// Step 4. The frame is kept as shown; an unchanged one is not copied again.
+static void present_frame()
 {
     if (current_sprite)
         draw_sprite(back_buffer, current_sprite, mouse_x, mouse_y);
-    blit(back_buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
-    poll_input();
-}
-
-static void print_edge_text(const EDGE* e)
-{
-    print_status("%s - %s: %d", e->from->name, e->to->name, e->length);
-}
-
-static void draw_edit_roads(bool line_free)
-{
-    const bool nothing_selected = !selected_edge && !current_node;
-    for (EDGE* e = edge_list; e; e = e->next) {
-        if (current_sprite != cursor_hover && hit_edge(e, mouse_x, mouse_y)) {
-            set_sprite(cursor_hover);
-            line(back_buffer, e->from->x, e->from->y, e->to->x, e->to->y, color_blue());
-            if (nothing_selected && line_free)
-                print_edge_text(e);
-        } else {
-            line(back_buffer, e->from->x, e->from->y, e->to->x, e->to->y, 0);
-        }
-        if (e == selected_edge && line_free) {
-            line(back_buffer, e->from->x, e->from->y, e->to->x, e->to->y, color_cyan());
-            print_edge_text(e);
-        }
+    const std::size_t row = (std::size_t)SCREEN_W * ((bitmap_color_depth(back_buffer) + 7) / 8);
+    bool same = shown != nullptr;
+    for (int y = 0; same && y < SCREEN_H; y++)
+        same = std::memcmp(shown->line[y], back_buffer->line[y], row) == 0;
+    if (!same) {
+        shown = screen_sized(shown);
+        blit(back_buffer, shown, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+        blit(back_buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
     }
+    poll_input(same);
 }
 
-static void draw_edit_nodes(bool line_free)
+static void draw_frame(bool solve)
 {
-    const bool nothing_selected = !selected_edge && !current_node;
-    for (NODE* n = node_list; n; n = n->next) {
-        if (current_sprite != cursor_hover && hit_node(n, mouse_x, mouse_y)) {
-            set_sprite(cursor_hover);
-            circlefill(back_buffer, n->x, n->y, 4, color_blue());
-            if (nothing_selected && line_free)
-                print_status("%s", n->name);
-        } else {
-            circlefill(back_buffer, n->x, n->y, 3, 0);
-        }
-        if (n == current_node && line_free) {
-            circlefill(back_buffer, n->x, n->y, 3, color_cyan());
-            print_status("%s", n->name);
-        }
-    }
-}
-
-void draw_edit_underlay(bool line_free)
-{
-    draw_status_bar();
-    if (!line_free)
-        print_status("%s %s", status_text, file_name);
-    print_label(360, "Load");
-    print_label(414, "Save");
-}
-
-void draw_edit_view()
-{
-    const bool line_free = status_text[0] == '\0';
-    // In full from the lists when asked, or when the cached layer cannot be used.
-    if (full_redraw || draw_cached_frame(LAYER_EDIT) != 0) {
-        draw_edit_underlay(line_free);
-        draw_edit_roads(line_free);
-        set_sprite(cursor_normal);
-        draw_edit_nodes(line_free);
+    const unsigned before = seen_version;
+    const int grid = take_grid_changes(damaged);
+    seen_version = map_version;
+    const XFORM t = view_xform();
+    const DETAIL d = view_detail(t);
+    keep_layer(solve, t, d, grid, before);
+    find_hover(solve, t);
+    // The pointer image: hovering a road shows the hover image only until the
+    // node pass, which ends with it exactly when a node lies under the pointer.
+    set_sprite(hover_node ? cursor_hover : cursor_normal);
+    MARKS m{solve, status_text[0] == '\0', hover_road, hover_node, solve ? nullptr : selected_edge,
+            current_node, solve ? &hover_roads : nullptr};
+    if (full_redraw) {
+        paint(back_buffer, ground, whole_window(), t, d, m);
+    } else {
+        blit(layer, back_buffer, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+        paint_marks(t, d, m);
     }
     present_frame();
 }
+
+void draw_edit_view() { draw_frame(false); }
+void draw_solve_view() { draw_frame(true); }

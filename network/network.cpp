@@ -137,12 +137,14 @@ void keep_blocks(NODE* nodes, std::size_t node_count, EDGE* edges, std::size_t e
         edge_pool.blocks.push_back(BLOCK{edges, edge_count * sizeof(EDGE), true});
 }
 
-bool hit_node(const NODE* node, int px, int py)
+bool hit_square(int x, int y, int px, int py)
 {
-    std::int64_t dx = (std::int64_t)px - node->x;
-    std::int64_t dy = (std::int64_t)py - node->y;
+    std::int64_t dx = (std::int64_t)px - x;
+    std::int64_t dy = (std::int64_t)py - y;
     return dx > -10 && dx < 10 && dy > -10 && dy < 10;
 }
+
+bool hit_node(const NODE* node, int px, int py) { return hit_square(node->x, node->y, px, py); }
 
 // True when p lies within [lo - 3, hi + 3] for the two ends taken either way.
 static bool within_grown_span(std::int64_t p, std::int64_t a, std::int64_t b)
@@ -150,20 +152,23 @@ static bool within_grown_span(std::int64_t p, std::int64_t a, std::int64_t b)
     return (a - 3 <= p && p <= b + 3) || (b - 3 <= p && p <= a + 3);
 }
 
-bool hit_edge(const EDGE* edge, int px, int py)
+bool hit_segment(int x1, int y1, int x2, int y2, int px, int py)
 {
-    const NODE* a = edge->from;
-    const NODE* b = edge->to;
-    if (!within_grown_span(px, a->x, b->x) || !within_grown_span(py, a->y, b->y))
+    if (!within_grown_span(px, x1, x2) || !within_grown_span(py, y1, y2))
         return false;
-    std::int64_t dy = (std::int64_t)b->y - a->y;
-    std::int64_t dx = (std::int64_t)a->x - b->x;
+    std::int64_t dy = (std::int64_t)y2 - y1;
+    std::int64_t dx = (std::int64_t)x1 - x2;
     double norm = (double)dy * dy + (double)dx * dx;
     if (norm == 0)
         return false;  // both ends on one pixel: no line to be near
-    double s = (double)dy * ((std::int64_t)px - a->x) + (double)dx * ((std::int64_t)py - a->y);
+    double s = (double)dy * ((std::int64_t)px - x1) + (double)dx * ((std::int64_t)py - y1);
     double d = s / std::sqrt(norm);
     return d > -5 && d < 5;
+}
+
+bool hit_edge(const EDGE* edge, int px, int py)
+{
+    return hit_segment(edge->from->x, edge->from->y, edge->to->x, edge->to->y, px, py);
 }
 
 int straight_length(const NODE* a, const NODE* b)
@@ -229,16 +234,20 @@ NODE* find_or_add_node(int px, int py)
     for (NODE* n = node_list; n; n = n->next)
         if (hit_node(n, px, py))
             return n;
-    NODE* node = new_node(px, py, "Novy");
+    EDGE* split = edge_list;
+    while (split && !hit_edge(split, px, py))
+        split = split->next;
+    return add_node(px, py, split);
+}
+
+NODE* add_node(int x, int y, EDGE* split)
+{
+    NODE* node = new_node(x, y, "Novy");
     node->next = node_list;
     node_list = node;
-    log_node(CHANGE_NODE_ADDED, node, px, py);
-    for (EDGE* e = edge_list; e; e = e->next) {
-        if (hit_edge(e, px, py)) {
-            split_edge(e, node);
-            break;
-        }
-    }
+    log_node(CHANGE_NODE_ADDED, node, x, y);
+    if (split)
+        split_edge(split, node);
     logged_edit();
     return node;
 }

@@ -56,10 +56,13 @@ extern MAP_CHANGES map_changes; // what the edits changed since the editor took 
 // Hit tests and geometry; 64-bit inside, so any stored coordinates are safe.
 bool  hit_node(const NODE* node, int px, int py);      // true inside the node's 19x19 square
 bool  hit_edge(const EDGE* edge, int px, int py);      // true on the road's 5-pixel corridor
+bool  hit_square(int x, int y, int px, int py);        // hit_node for a node at (x, y)
+bool  hit_segment(int x1, int y1, int x2, int y2, int px, int py);  // hit_edge for a road (x1,y1)-(x2,y2)
 int   straight_length(const NODE* a, const NODE* b);   // truncated distance, capped at INT_MAX
 
 // Edits; each keeps both lists newest first.
 NODE* find_or_add_node(int px, int py);   // node under the point, or a new "Novy" splitting a road
+NODE* add_node(int x, int y, EDGE* split); // a new "Novy" at (x, y), splitting `split` unless null
 void  add_edge(NODE* a, NODE* b);         // new road a-b unless a == b or they are joined
 void  delete_edge(EDGE* edge);            // unlinks and frees the road
 void  delete_node(NODE* node);            // frees the node's roads, then the node

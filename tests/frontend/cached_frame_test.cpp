@@ -5,8 +5,10 @@
 #include <cstring>
 
 #include "editor/app.h"
+#include "editor/waits.h"
 #include "editor/editor.h"
 #include "editor/solve_mode.h"
+#include "editor/paint.h"
 #include "editor/view.h"
 #include "frontend/script.h"
 #include "network/network.h"

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "editor/app.h"
+#include "editor/waits.h"
 #include "editor/editor.h"
 #include "editor/input.h"
 #include "editor/view.h"
@@ -24,7 +25,7 @@ int hook_keypressed() { return !typed.empty(); }
 int hook_readkey() { int c = (unsigned char)typed[0]; typed.erase(0, 1); return c; }
 }  // namespace
 
-void poll_input()
+void poll_input(bool)
 {
     if (current.snap)
         blit(back_buffer, kept, 0, 0, 0, 0, 800, 600);
@@ -56,7 +57,7 @@ void frontend_setup()
     clear_to_color(kept, makecol(255, 0, 255));
     typed.clear();
     steps.assign(1, current = Step{1, 0, 0, 0, {}, "", false});
-    poll_input();   // nothing held, the pointer at (0,0)
+    poll_input(false);   // nothing held, the pointer at (0,0)
 }
 
 void script_step(int frames, int x, int y, int buttons, const std::vector<int>& keys,

@@ -4,7 +4,10 @@
 
 #include <cstring>
 
+#include "editor/paint.h"
+#include "editor/waits.h"
 #include "editor/solve_mode.h"
+#include "editor/view.h"
 #include "editor/view.h"
 #include "frontend/script.h"
 #include "network/network.h"
