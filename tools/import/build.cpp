@@ -1,6 +1,7 @@
 // From gathered roads to the editor's map: cut to the area, junctions become
 // nodes, the points between them fold into roads whose length is the sum of
-// their pieces, then the nodes are named and placed and the lists filled.
+// their pieces, loops and twins are split into roads the editor can hold,
+// then the nodes are named and placed and the lists filled.
 #include "import.h"
 
 #include <algorithm>
@@ -174,29 +175,44 @@ static void split_piece(const ROADS& roads, const PIECE& piece, std::vector<PIEC
         kept->push_back(make_piece(roads, piece.run, cuts[k - 1], cuts[k]));
 }
 
-// The editor allows no road from a node to itself and one road at most
-// between two nodes. Of the roads between two nodes one stays whole, one
-// without points between its ends when there is such; the others and every
-// loop are split at their own points. A road too short of points to split
-// (a straight twin) is left out, so the map holds every road but those.
-static std::vector<PIECE> sound_roads(const ROADS& roads, const std::vector<PIECE>& pieces,
-                                      SUMMARY* summary)
+static std::size_t inner_points(const PIECE& piece)
+{
+    return piece.last - piece.first - 1;
+}
+
+static std::pair<long, long> ends_of(const PIECE& piece)
+{
+    return {std::min(piece.a, piece.b), std::max(piece.a, piece.b)};
+}
+
+// For each pair of nodes, the road between them that stays whole: the
+// first, or the first straight one, which has no point to split at.
+static std::map<std::pair<long, long>, std::size_t> whole_roads(const std::vector<PIECE>& pieces)
 {
     std::map<std::pair<long, long>, std::size_t> whole;
     for (std::size_t k = 0; k < pieces.size(); k++) {
-        auto found = whole.emplace(std::minmax(pieces[k].a, pieces[k].b), k);
-        if (!found.second && pieces[found.first->second].last - pieces[found.first->second].first > 1 &&
-            pieces[k].last - pieces[k].first == 1)
+        auto found = whole.emplace(ends_of(pieces[k]), k);
+        if (inner_points(pieces[found.first->second]) > 0 && inner_points(pieces[k]) == 0)
             found.first->second = k;
     }
+    return whole;
+}
+
+// The editor allows no road from a node to itself and one road at most
+// between two nodes. Every loop, and every road between two nodes but the
+// one kept whole, is split at its own points. One too short of points to
+// split (a straight twin, a loop out and back) is left out and counted.
+static std::vector<PIECE> sound_roads(const ROADS& roads, const std::vector<PIECE>& pieces,
+                                      SUMMARY* summary)
+{
+    std::map<std::pair<long, long>, std::size_t> whole = whole_roads(pieces);
     std::vector<PIECE> kept;
     for (std::size_t k = 0; k < pieces.size(); k++) {
         const PIECE& piece = pieces[k];
-        std::size_t inner = piece.last - piece.first - 1;
         bool loop = piece.a == piece.b;
-        if (!loop && whole.at(std::minmax(piece.a, piece.b)) == k) {
+        if (!loop && whole.at(ends_of(piece)) == k) {
             kept.push_back(piece);
-        } else if (inner < (loop ? 2u : 1u)) {
+        } else if (inner_points(piece) < (loop ? 2u : 1u)) {
             summary->left_out++;
         } else {
             split_piece(roads, piece, &kept);

@@ -28,11 +28,11 @@ static const char HELP[] =
     "into the road, whose length is its true length in whole metres. A node is\n"
     "named after a street that meets there (15 Latin-1 characters at most;\n"
     "other letters lose their accents), or N1, N2, ... when none has a name.\n"
-    "A map holds no road back to where it started and no second road between\n"
-    "two nodes, so such a road is split at its own points into roads it can\n"
-    "hold: a loop into three, a second road into two. The map keeps every road\n"
-    "and its length, but for a second road straight between the same two\n"
-    "nodes, which has no point to split at: it is left out, and counted.\n"
+    "The editor's map holds no road that comes back to where it started and no\n"
+    "second road between the same two nodes. Such a road is split at its own\n"
+    "points instead (a loop into three roads, a second road into two), so the\n"
+    "map keeps every road and its whole length; only a second road straight\n"
+    "between the two nodes has no point to split at, and is left out, counted.\n"
     "\n"
     "options:\n"
     "  --bbox W,S,E,N   only the roads inside this box (degrees); a road leaving\n"
@@ -43,7 +43,7 @@ static const char HELP[] =
     "                   living_street and the _link roads)\n"
     "  --fit off|on     off (default): positions in metres east and south of the\n"
     "                   area's north-west corner, for a whole town; on: the area\n"
-    "                   scaled into the editor's window, aspect kept\n"
+    "                   scaled into the editor's 800 x 572 map area, aspect kept\n"
     "  --max-nodes N    refuse an area of more than N nodes (default: no limit)\n"
     "  --help           this text\n"
     "\n"
@@ -57,7 +57,8 @@ static const char HELP[] =
     "examples: West Oakland whole, in metres; then a corner of it to edit\n"
     "  mapedit-import West-Oakland.osm.bz2 oakland-metres.txt\n"
     "  mapedit-import --fit on --roads residential,unclassified,secondary,service \\\n"
-    "      --bbox -122.3026,37.8064,-122.2990,37.8088 West-Oakland.osm.bz2 oakland.txt\n";
+    "      --bbox -122.3026,37.8064,-122.2990,37.8088 \\\n"
+    "      West-Oakland.osm.bz2 oakland.txt\n";
 
 static int fail(const char* what, const std::string& why)
 {
