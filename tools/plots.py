@@ -12,17 +12,18 @@ import json
 import os
 import sys
 
-# plot file, benchmark program, title, [(row prefix, legend, line style,
-# needed)]; a row not needed is drawn when present.
+# plot file, benchmark program, title, what N counts, [(row prefix, legend,
+# line style, needed)]; a row not needed is drawn when present.
 PLOTS = [
-    ("plot-frames.png", "frame_bench", "Editing frame against map size", [
+    ("plot-frames.png", "frame_bench", "Editing frame against map size", "roads", [
         ("frame_cached", "cached frame", "o-", True),
         ("frame_full", "full redraw", "s--", True),
         ("frame_view_step", "first frame after a zoom or pan step", "^-.", False)]),
-    ("plot-solver.png", "solver_bench", "Shortest paths against map size", [
+    ("plot-solver.png", "solver_bench", "Shortest paths against map size", "roads", [
         ("solve", "ours (adjacency built in each solve)", "o-", True),
         ("solve_bgl", "Boost Graph Library's Dijkstra", "s--", True)]),
-    ("plot-map-file.png", "map_file_bench", "Map file load and save against the minimal pass", [
+    ("plot-map-file.png", "map_file_bench", "Map file load and save against the minimal pass",
+     "nodes (two roads each)", [
         ("load", "load_map", "o-", True),
         ("load_reference", "minimal read", "o--", True),
         ("save", "save_map", "s-", True),
@@ -63,7 +64,7 @@ def series(times, prefix):
     return sorted(points)
 
 
-def draw(plt, out, title, lines):
+def draw(plt, out, title, counted, lines):
     fig, ax = plt.subplots(figsize=(7, 4.5), dpi=100)
     sizes = [n for _, _, points in lines for n, _, _ in points]
     kinds = {k for _, _, points in lines for _, _, k in points}
@@ -76,7 +77,7 @@ def draw(plt, out, title, lines):
     if max(sizes) >= 10 * min(sizes):
         ax.set_xscale("log")
         ax.set_yscale("log")
-    ax.set_xlabel("roads in the map")
+    ax.set_xlabel(counted + " in the map")
     ax.set_ylabel("ms, best of interleaved rounds" if kinds == {"min"}
                   else "ms (" + ", ".join(sorted(kinds)) + " of rounds)")
     ax.set_title(title)
@@ -91,27 +92,27 @@ def main():
     bench_dir = sys.argv[1] if len(sys.argv) > 1 else "build/bench"
     out_dir = sys.argv[2] if len(sys.argv) > 2 else "docs"
     if not os.path.isdir(bench_dir):
-        print(f"plots: no {bench_dir}/: run `make bench` first", file=sys.stderr)
+        print(f"plots: no {bench_dir}/: run `make bench` first", file=sys.stderr, flush=True)
         return 1
     try:
         import matplotlib
     except ImportError:
         print(f"plots: {sys.executable} has no matplotlib: `make plots` installs Debian's "
-              "python3-matplotlib and runs /usr/bin/python3", file=sys.stderr)
+              "python3-matplotlib and runs /usr/bin/python3", file=sys.stderr, flush=True)
         return 1
     matplotlib.use("Agg")
     import matplotlib.pyplot as plt
 
     drawn = 0
-    for png, program, title, rows in PLOTS:
+    for png, program, title, counted, rows in PLOTS:
         path = os.path.join(bench_dir, program + ".json")
         try:
             times = read_times(path)
         except FileNotFoundError:
-            print(f"plots: skipping {png}: no {path}: run `make bench` first", file=sys.stderr)
+            print(f"plots: skipping {png}: no {path}: run `make bench` first", file=sys.stderr, flush=True)
             continue
         except (ValueError, KeyError) as e:
-            print(f"plots: skipping {png}: {path} is not a finished benchmark file ({e})", file=sys.stderr)
+            print(f"plots: skipping {png}: {path} is not a finished benchmark file ({e})", file=sys.stderr, flush=True)
             continue
         lines, missing = [], []
         for prefix, legend, style, needed in rows:
@@ -122,14 +123,14 @@ def main():
                 missing.append(prefix + "/N")
         if missing:
             print(f"plots: skipping {png}: {path} has no {', '.join(missing)} rows "
-                  f"(it has: {', '.join(sorted(times)) or 'none'})", file=sys.stderr)
+                  f"(it has: {', '.join(sorted(times)) or 'none'})", file=sys.stderr, flush=True)
             continue
         out = os.path.join(out_dir, png)
-        draw(plt, out, title, lines)
-        print(f"plots: wrote {out}")
+        draw(plt, out, title, counted, lines)
+        print(f"plots: wrote {out}", flush=True)
         drawn += 1
     if drawn == 0:
-        print("plots: nothing to draw", file=sys.stderr)
+        print("plots: nothing to draw", file=sys.stderr, flush=True)
         return 1
     return 0
 
