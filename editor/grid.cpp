@@ -311,6 +311,15 @@ int take_grid_changes(std::vector<BOX>& damaged)
     return state;
 }
 
+void drop_grid()
+{
+    built = false;
+    roads = ORDER{};
+    nodes = ORDER{};
+    pending.clear();
+    pending_state = GRID_SAME;
+}
+
 void keep_grid()
 {
     if (built && map_changes.count == 0 && !map_changes.lost && map_changes.from == built_version) {

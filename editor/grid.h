@@ -31,6 +31,7 @@ enum { GRID_SAME, GRID_FOLLOWED, GRID_REBUILT };
 void  update_grid();                 // follows the map's edits, or rebuilds; the hit tests call it too
 int   take_grid_changes(std::vector<BOX>& damaged);   // GRID_* since the last take; when FOLLOWED,
                                                       // the boxes the edits changed, before and after
+void  drop_grid();                   // forgets everything: the next update builds afresh
 void  keep_grid();                   // the map's version moved but no place did (a solve)
 GRID_SHAPE grid_shape();
 bool  cell_has_roads(int col, int row);

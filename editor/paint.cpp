@@ -293,6 +293,31 @@ static void paint_cells(BITMAP* to, const XFORM& t, const BOX& b, int color)
     }
 }
 
+// The texts of the marked items, in the order the passes print them.
+static void print_texts(BITMAP* to, const MARKS& m)
+{
+    const bool nothing_selected = !m.selected && !m.current;
+    if (m.solve) {
+        if (m.texts)
+            for (const EDGE* e : *m.texts)
+                road_text(to, e);
+        if (m.hover_node)
+            print_status(to, "%s: %" PRId64, m.hover_node->name, m.hover_node->label);
+        return;
+    }
+    if (!m.line_free)
+        return;
+    // Hover texts need an empty selection, so at most one road and one node print.
+    if (nothing_selected && m.hover_road)
+        road_text(to, m.hover_road);
+    if (m.selected)
+        road_text(to, m.selected);
+    if (nothing_selected && m.hover_node)
+        print_status(to, "%s", m.hover_node->name);
+    if (m.current)
+        print_status(to, "%s", m.current->name);
+}
+
 static void add_key(std::vector<std::uint32_t>& keys, long key)
 {
     if (key >= 0)
@@ -345,6 +370,21 @@ static void paint_road(BITMAP* to, const XFORM& t, const EDGE* e, const MARKS& m
         edit_road(to, t, e, m, !cells);
 }
 
+// Away from the original screen a map runs under the bottom bar, which then
+// lies over it with its texts, so they can be read over a dense city.
+static void bar_over_map(BITMAP* to, BITMAP* ground, const RECT& r, const MARKS& m)
+{
+    const int x2 = std::min(r.x2, 458), y1 = std::max(r.y1, SCREEN_H - 23);
+    if (r.x1 > x2 || y1 > r.y2)
+        return;
+    blit(ground, to, r.x1, y1, r.x1, y1, x2 - r.x1 + 1, r.y2 - y1 + 1);
+    if (!m.solve && !m.line_free) {
+        print_status(to, "%s %s", status_text, file_name);
+        print_labels(to, false);
+    }
+    print_texts(to, m);
+}
+
 void paint(BITMAP* to, BITMAP* ground, const RECT& r, const XFORM& t, const DETAIL& d, const MARKS& m)
 {
     static std::vector<std::uint32_t> keys;
@@ -372,5 +412,7 @@ void paint(BITMAP* to, BITMAP* ground, const RECT& r, const XFORM& t, const DETA
     node_keys(b, m, d.discs, keys);
     for (std::uint32_t key : keys)
         m.solve ? solve_node(to, t, node_at(key), m, d.discs) : edit_node(to, t, node_at(key), m, d.discs);
+    if (!view_is_default())
+        bar_over_map(to, ground, r, m);
     set_clip_rect(to, 0, 0, to->w - 1, to->h - 1);
 }

@@ -66,6 +66,12 @@ void toggle_background()
 
 void map_solved() { keep_grid(); }
 
+void forget_frames()
+{
+    drop_grid();
+    ground_key.valid = layer_key.valid = hover_key.valid = false;
+}
+
 static bool same_view(const VIEW& a, const VIEW& b)
 {
     return a.base == b.base && a.level == b.level && a.x == b.x && a.y == b.y;
