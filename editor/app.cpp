@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "commands.h"
 #include "editor.h"
@@ -22,6 +24,25 @@ static int fail_start(const char* message)
     set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
     allegro_message("%s", message);
     return 1;
+}
+
+static const char CURSOR_NORMAL_FILE[] = "myska1.bmp";
+static const char CURSOR_HOVER_FILE[] = "myska2.bmp";
+
+// The box keeps its words; standard error says which file was missing and
+// where it was looked for, since the images are read from the working folder.
+static int fail_images()
+{
+    std::error_code error;
+    const std::string folder = std::filesystem::current_path(error).string();
+    if (!back_buffer)
+        std::fprintf(stderr, "mapedit: no memory for a %dx%d frame\n", SCREEN_W, SCREEN_H);
+    else
+        std::fprintf(stderr, "mapedit: cannot read %s in %s (run it from the folder that holds "
+                     "its images, as make run does)\n",
+                     cursor_normal ? CURSOR_HOVER_FILE : CURSOR_NORMAL_FILE,
+                     error ? "the working folder" : folder.c_str());
+    return fail_start("Nemozem nacitat subory.");
 }
 
 static int fail_graphics()
@@ -52,7 +73,7 @@ int start_editor()
         return fail_graphics();
     show_os_cursor(MOUSE_CURSOR_NONE);   // the program draws its own pointer
     if (load_resources() != 0)
-        return fail_start("Nemozem nacitat subory.");
+        return fail_images();
     reset_editor();
     clear_to_color(screen, makecol(255, 255, 255));
     while (edit_step() == 0) {
@@ -65,10 +86,10 @@ int load_resources()
     back_buffer = create_bitmap(SCREEN_W, SCREEN_H);
     if (!back_buffer)
         return 1;
-    cursor_normal = load_bitmap("myska1.bmp", nullptr);
+    cursor_normal = load_bitmap(CURSOR_NORMAL_FILE, nullptr);
     if (!cursor_normal)
         return 1;
-    cursor_hover = load_bitmap("myska2.bmp", nullptr);
+    cursor_hover = load_bitmap(CURSOR_HOVER_FILE, nullptr);
     if (!cursor_hover)
         return 1;
     background_image = load_bitmap("backgrnd.tga", nullptr);
@@ -81,6 +102,7 @@ void reset_editor()
 {
     clear_map();
     history_clear();
+    mark_saved();
     status_text[0] = '\0';
     std::strcpy(file_name, "novamapa.txt");
     reset_view();
@@ -95,12 +117,19 @@ static void click_bar(int x)
         load_dialog();
 }
 
+// Esc quits at once unless the map differs from the one last loaded or saved;
+// then it asks, and only a second Esc quits. Any other event just takes the question away.
+static int ask_quit()
+{
+    return !map_unsaved() || show_message("Esc: quit?") == KEY_ESC;
+}
+
 int edit_step()
 {
     int event = wait_edit_event();
     switch (event) {
     case KEY_ESC:
-        return 1;
+        return ask_quit();
     case EVENT_LEFT:
         if (mouse_y < SCREEN_H - 28)
             connect_nodes();

@@ -13,6 +13,8 @@
 #include "viewport.h"
 #include "waits.h"
 
+#include <cstring>
+
 enum { NAME_CHARS = 15, LENGTH_LAST_GROWABLE = 99999999 };
 
 // Makes the node, or failing that the road, under the window point the selection.
@@ -89,14 +91,20 @@ void drag_node(NODE* node)
     }
 }
 
+// The name shows empty and grows as typed; Esc puts the old one back whole,
+// so that the action's bracket sees no change and keeps no undo step.
 void edit_node_name(NODE* node)
 {
     // Keys that opened the field (or were typed before it) are not part of the name.
     clear_keybuf();
+    char old[sizeof node->name];
+    std::memcpy(old, node->name, sizeof old);
     int i = 0;
     node->name[0] = '\0';
     for (;;) {
         int c = wait_typed_char();
+        if (c == CHAR_ESC)
+            std::memcpy(node->name, old, sizeof old);
         if (c == CHAR_ENTER || c == CHAR_ESC)
             return;
         if (printable_char(c) && i < NAME_CHARS) {
@@ -108,11 +116,15 @@ void edit_node_name(NODE* node)
     }
 }
 
+// The length shows 0 and grows as typed; Esc gives the old one back.
 void edit_edge_length(EDGE* edge)
 {
+    const int old = edge->length;
     edge->length = 0;
     for (;;) {
         int c = wait_typed_char();
+        if (c == CHAR_ESC)
+            edge->length = old;
         if (c == CHAR_ENTER || c == CHAR_ESC)
             return;
         // Nine digits at most, so the value never leaves the int range.

@@ -11,4 +11,3 @@ char status_text[12] = "";
 char file_name[32] = "novamapa.txt";
 VIEW view = {1.0, 0, 0, 0};
 bool full_redraw = false;
-unsigned saved_version = 0;

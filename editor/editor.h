@@ -41,4 +41,3 @@ extern char status_text[12];      // prompt or message; empty leaves the line to
 extern char file_name[32];        // map file name offered by load and save
 extern VIEW view;                 // where the map lies in the window; one unit a pixel at start
 extern bool full_redraw;          // frames drawn afresh, keeping nothing; tests compare the two
-extern unsigned saved_version;    // map_version when the map was last loaded, saved or started

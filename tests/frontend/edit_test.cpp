@@ -64,7 +64,8 @@ TEST_F(EditTest, TwoClicksBuildARoadAndAnyOtherEventEndsTheBuilding)
 {
     frontend_setup();
     click(100, 100), snap_at(500, 500);     // the first end's name shows
-    click(300, 300, 2), press_key(KEY_ESC); // ends the building, no road; Esc then quits
+    click(300, 300, 2), press_key(KEY_ESC); // ends the building, no road; Esc then asks
+    press_key(KEY_ESC);                     // and a second Esc quits
     click(100, 100), click(200, 150);       // 111.8 pixels apart
     EXPECT_EQ(edit_step(), 0);
     EXPECT_EQ(edit_step(), 1);
@@ -94,7 +95,7 @@ TEST_F(EditTest, NameFieldLengthFieldAndDragging)
     type_text("no \t\x7f\xe9" "0123456789ABCD\b");        // Tab and Delete ignored, 16th dropped, Backspace
     press_key(KEY_ENTER, 13);
     right_click(300, 100), type_text("zz");             // B; typed before the field: flushed
-    click(349, 578), type_text("X"), press_key(KEY_ESC, 27);   // the status zone's corner
+    click(349, 578), type_text("X"), press_key(KEY_ENTER, 13);   // the status zone's corner
     right_click(100, 100), click(350, 590), click(200, 577);   // on the Load field, above
     script_step(2, 500, 300, 1), script_step(3, 520, 330, 1);  // the zone: drags, far off too
     script_step(2, 600, 400, 0), press_key(KEY_ESC);    // released, it stays; Esc does not quit
@@ -104,7 +105,7 @@ TEST_F(EditTest, NameFieldLengthFieldAndDragging)
                           "0-1:223,0,-1;2-1:200,0,-1;");
     right_click(250, 200), press_key(KEY_ENTER, 13);    // C-B
     type_text("1x2"), snap_at(600, 400);                // the length as typed
-    type_text("\b\b\b1234567890\b5"), press_key(KEY_ESC, 27);   // a tenth digit is ignored
+    type_text("\b\b\b1234567890\b5"), press_key(KEY_ENTER, 13);   // a tenth digit is ignored
     EXPECT_EQ(run_edit_steps(), 1);
     EXPECT_TRUE(status_shows(snapshot(), "C - X: 12"));
     EXPECT_EQ(edge_list->length, 123456785);
@@ -159,6 +160,66 @@ TEST_F(EditTest, FileNameFieldAppendsBackspaceClearsItAndAnEmptyNameFails)
     EXPECT_EQ(run_edit_steps(), 1);
     EXPECT_TRUE(status_shows(snapshot(), "Error:"));
     EXPECT_STREQ(file_name, "");
+}
+
+// Runs edit_step until it quits; false when the script ends first.
+bool quits()
+{
+    try {
+        while (edit_step() == 0) {}
+        return true;
+    } catch (ScriptEnded&) {
+        return false;
+    }
+}
+
+// Each row changes the map as just loaded, or not, then Esc, Esc.
+TEST_F(EditTest, EscAsksFirstOnlyWhenTheMapDiffersFromTheLastLoadedOrSaved)
+{
+    const struct { const char* what; void (*script)(); bool asks; } rows[] = {
+        {"unchanged", [] {}, false},
+        {"renamed", [] { right_click(100, 100), press_key(KEY_ENTER, 13), type_text("Q\r"); }, true},
+        {"a length typed", [] { right_click(200, 100), press_key(KEY_ENTER, 13), type_text("7\r"); }, true},
+        {"placed, then undone", [] {
+             click(500, 500), press_key(KEY_ESC);
+             script_step(2, 0, 0, 0, {KEY_LCONTROL, KEY_Z}), idle(), press_key(KEY_ESC); }, false},
+        {"solved from B", [] {
+             press_key(KEY_ENTER), click(300, 100), press_key(KEY_SPACE), press_key(KEY_ESC); }, false},
+        {"placed, saved", [] {
+             click(500, 500), press_key(KEY_ESC), press_key(KEY_S), press_key(KEY_ENTER, 13), click(0, 0); }, false},
+        {"placed, not saved", [] {   // an empty name fails
+             click(500, 500), press_key(KEY_ESC), press_key(KEY_S), press_key(KEY_BACKSPACE, 8),
+             press_key(KEY_ENTER, 13), click(0, 0); }, true},
+        {"placed, loaded", [] {
+             click(500, 500), press_key(KEY_ESC), press_key(KEY_L), press_key(KEY_ENTER, 13), click(0, 0); }, false},
+    };
+    std::ofstream("novamapa.txt") << "9992\n1 0\n10 20\nB\n";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        SetUp();
+        mark_saved();
+        row.script();
+        press_key(KEY_ESC), snap_at(700, 300), press_key(KEY_ESC);
+        EXPECT_TRUE(quits());
+        EXPECT_EQ(steps_left(), row.asks ? 1 : 4);   // the second Esc's release, or all from the snap
+        EXPECT_EQ(status_shows(snapshot(), "Esc: quit?"), row.asks);
+    }
+}
+
+TEST_F(EditTest, AnyOtherInputTakesTheQuestionAwayAndDoesNothingElse)
+{
+    click(500, 500), press_key(KEY_ESC);   // a lone node; the fixture was never saved
+    press_key(KEY_ESC), click(600, 400), snap_at(700, 300);   // would build
+    press_key(KEY_ESC), press_key(KEY_K);
+    press_key(KEY_ESC), press_key(KEY_ENTER);                 // would open solve mode
+    press_key(KEY_ESC), script_step(2, 0, 0, 0, {KEY_LCONTROL, KEY_Z}), idle();   // would undo
+    press_key(KEY_ESC), click(200, 100, 2);                   // would select the road
+    press_key(KEY_ESC), press_key(KEY_ESC);
+    EXPECT_TRUE(quits());
+    EXPECT_EQ(steps_left(), 1);
+    EXPECT_TRUE(status_shows(snapshot(), ""));
+    EXPECT_EQ(describe(), "500,500,Novy,-1;200,300,C,-1;300,100,B,-1;100,100,A,-1;|1-2:223,0,-1;3-2:200,0,-1;");
+    EXPECT_TRUE(shown_background && !current_node && !selected_edge);
 }
 
 }  // namespace

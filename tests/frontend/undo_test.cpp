@@ -1,5 +1,6 @@
 // Undo and redo through scripted input: each kind of change comes back byte for
-// byte in the saved file, and commands that change nothing make no step.
+// byte in the saved file, and commands that change nothing make no step, among
+// them a name or length field left with Esc, which gives the old value back.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -45,7 +46,8 @@ const Change changes[] = {
     {"delete road", [] { right(200, 100), press_key(KEY_DEL); }, "\n4 1\n"},
     {"load", [] { load("undo_other.txt\r"); }, "9992\n1 0\n5 5\nX\n"},
     {"no-ops", [] { click(200, 590), right(100, 100), esc(), right(100, 100), ctrl(KEY_Z, false, false),
-                    right(100, 100), enter(), type_text("Novy\r"), load("none.txt\r"), press_key(KEY_Z, 'z'),
+                    right(100, 100), enter(), type_text("Novy\r"), right(100, 100), enter(), type_text("Q\x1b"),
+                    right(300, 200), enter(), type_text("5\x1b"), load("none.txt\r"), press_key(KEY_Z, 'z'),
                     press_key(KEY_Y, 'y'), enter(), ctrl(KEY_Z, false, false), esc(); }, ""},
 };
 
