@@ -95,7 +95,8 @@ void home_view()
         return;
     // Fitted with a margin, the aspect kept, and centred in the map area.
     double w = (double)std::max(x2 - x1, 1LL), h = (double)std::max(y2 - y1, 1LL);
-    double scale = std::min((SCREEN_W - 2.0 * HOME_MARGIN) / w, (MAP_AREA_H - 2.0 * HOME_MARGIN) / h);
+    double scale = std::min({(SCREEN_W - 2.0 * HOME_MARGIN) / w, (MAP_AREA_H - 2.0 * HOME_MARGIN) / h,
+                             (double)ZOOM_MAX_LEVEL_SCALE});
     view.base = scale;
     view.x = std::llround(((x1 + x2) / 2.0 - SCREEN_W / 2.0 / scale) * VIEW_FIXED);
     view.y = std::llround(((y1 + y2) / 2.0 - MAP_AREA_H / 2.0 / scale) * VIEW_FIXED);
