@@ -125,7 +125,7 @@ fuzz: deps build-fuzz/load_map_fuzz
 # README credits it): West Oakland's streets, cut to the middle of
 # the extract where the junctions stand far enough apart to click.
 samples: build data
-	$(BUILD)/mapedit-import --roads residential,unclassified,secondary,service \
+	$(BUILD)/mapedit-import --fit on --roads residential,unclassified,secondary,service \
 	    --bbox -122.3026,37.8064,-122.2990,37.8088 $(DATA)/West-Oakland.osm.bz2 samples/oakland.txt
 
 # Redraws the images in assets/ and the README's screenshot.
