@@ -131,19 +131,36 @@ static void forget_record(ORDER* o, std::uint32_t key)
         o->added[GRID_FIRST_KEY - 1 - key] = nullptr;
 }
 
-// Walked in list order, so each cell's keys come in ascending.
-template <typename T> static void build_order(ORDER* o, T* head)
+// Walked in list order, so each cell's keys come in ascending. A first walk
+// counts each cell's entries, so that every list is made once at its size:
+// a continent's grid is then built without copies and without spare room.
+template <typename T> static void item_cells(const T* r, std::vector<int>& cells)
+{
+    if constexpr (std::is_same_v<T, EDGE>)
+        road_cells(r, cells);
+    else
+        node_cells(r, cells);
+}
+
+template <typename T> static void build_order(ORDER* o, T* head, long count)
 {
     o->listed.clear();
+    o->listed.reserve(count);
     o->added.clear();
     o->cells.assign((std::size_t)shape.cols * shape.rows, {});
+    std::vector<std::uint32_t> sizes(o->cells.size(), 0);
+    for (T* r = head; r; r = r->next) {
+        found.clear();
+        item_cells(r, found);
+        for (int cell : found)
+            sizes[cell]++;
+    }
+    for (std::size_t c = 0; c < sizes.size(); c++)
+        o->cells[c].reserve(sizes[c]);
     std::uint32_t key = GRID_FIRST_KEY;
     for (T* r = head; r; r = r->next, key++) {
         found.clear();
-        if constexpr (std::is_same_v<T, EDGE>)
-            road_cells(r, found);
-        else
-            node_cells(r, found);
+        item_cells(r, found);
         for (int cell : found)
             o->cells[cell].push_back(key);
         o->listed.push_back(r);
@@ -292,8 +309,8 @@ void update_grid()
     if (full) {
         pending.resize(had);
         place_grid();
-        build_order(&roads, edge_list);
-        build_order(&nodes, node_list);
+        build_order(&roads, edge_list, shape.roads);
+        build_order(&nodes, node_list, shape.nodes);
     }
     forget_changes();
     built = true;

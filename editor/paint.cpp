@@ -17,8 +17,9 @@
 #include "network/network.h"
 
 enum { BAND_REACH = 2, DISC_REACH = 4 };   // pixels past an item's place its drawing can reach
-enum { FAR = 4096 };                       // lines are cut to this far outside the window
-static const double DISC_SPACE = 50.0;     // window pixels per node below which discs crowd
+enum { FAR = 4096, NEAR = 8 };             // lines are cut to this far outside the window
+static const double DISC_SPACE = 400.0;    // window pixels per node below which discs crowd
+static const double ROAD_SPACE = 2.0;      // window pixels per road below which roads crowd
 
 int color_white()      { return makecol(255, 255, 255); }
 int color_grey()       { return makecol(128, 128, 128); }
@@ -41,12 +42,15 @@ RECT status_rect(const char* text)
     return RECT{10, SCREEN_H - 13, 10 + std::max(text_length(font, text), 1) - 1, SCREEN_H - 13 + text_height(font) - 1};
 }
 
+// Decided from the grid's average: the same for every part of the window,
+// and kept by edits until the grid is built again. At one unit a pixel or
+// closer, nodes are always discs, as on the original screen.
 DETAIL view_detail(const XFORM& t)
 {
     const GRID_SHAPE g = grid_shape();
     const double area = (double)g.cols * g.rows * (double)g.cell * (double)g.cell * t.scale * t.scale;
-    const bool cells = (double)g.cell * t.scale <= 1.0;
-    return DETAIL{cells, !cells && area >= DISC_SPACE * (double)g.nodes};
+    const bool cells = (double)g.cell * t.scale <= 1.0 || area < ROAD_SPACE * (double)g.roads;
+    return DETAIL{cells, !cells && (t.scale >= 1.0 || area >= DISC_SPACE * (double)g.nodes)};
 }
 
 // ---- lines -------------------------------------------------------------------
@@ -89,14 +93,16 @@ void draw_thick_line(BITMAP* bmp, int x1, int y1, int x2, int y2, int color)
 }
 
 // The window ends of a road. Zoomed in, an end can lie millions of pixels
-// away, and the library walks every pixel of a line: such a line is cut to
-// a box far around the window first, the same way in every frame. False when
-// nothing of it is left.
+// away, and the library walks every pixel of a line, seen or not: a line is
+// cut to a box around the window first, the same way in every frame. On the
+// original screen that box lies far out, so a map drawn in the window's
+// pixels keeps the library's own lines. False when nothing is left.
 static bool road_ends(const XFORM& t, const EDGE* e, int* p)
 {
     p[0] = screen_x(t, e->from->x), p[1] = screen_y(t, e->from->y);
     p[2] = screen_x(t, e->to->x), p[3] = screen_y(t, e->to->y);
-    const double lo_x = -FAR, lo_y = -FAR, hi_x = SCREEN_W + FAR, hi_y = SCREEN_H + FAR;
+    const int far = t.scale == 1.0 && t.ox == 0 && t.oy == 0 ? FAR : NEAR;
+    const double lo_x = -far, lo_y = -far, hi_x = SCREEN_W + far, hi_y = SCREEN_H + far;
     auto in = [&](int x, int y) { return x >= lo_x && x <= hi_x && y >= lo_y && y <= hi_y; };
     if (in(p[0], p[1]) && in(p[2], p[3]))
         return true;
@@ -277,19 +283,26 @@ static void solve_node(BITMAP* to, const XFORM& t, const NODE* n, const MARKS& m
         circlefill(to, x, y, 4, color_cyan());
 }
 
-// The cells that hold roads, a pixel each: the map seen from far away.
+// The cells that hold roads, each filled, a pixel at least: the map seen
+// from far away, or too dense for its roads to be told apart.
 static void paint_cells(BITMAP* to, const XFORM& t, const BOX& b, int color)
 {
     const GRID_SHAPE g = grid_shape();
     const int c0 = (int)std::max(0LL, (b.x1 - g.x) / g.cell), c1 = (int)std::min<long long>(g.cols - 1, (b.x2 - g.x) / g.cell);
     const int r0 = (int)std::max(0LL, (b.y1 - g.y) / g.cell), r1 = (int)std::min<long long>(g.rows - 1, (b.y2 - g.y) / g.cell);
     for (int r = r0; r <= r1; r++) {
-        const int y = screen_y(t, g.y + r * g.cell + g.cell / 2);
-        if (y < to->ct || y >= to->cb)
+        const int y1 = screen_y(t, g.y + r * g.cell), y2 = std::max(y1, screen_y(t, g.y + (r + 1) * g.cell) - 1);
+        if (y2 < to->ct || y1 >= to->cb)
             continue;
-        for (int c = c0; c <= c1; c++)
-            if (cell_has_roads(c, r))
-                putpixel(to, screen_x(t, g.x + c * g.cell + g.cell / 2), y, color);
+        for (int c = c0; c <= c1; c++) {
+            if (!cell_has_roads(c, r))
+                continue;
+            const int x1 = screen_x(t, g.x + c * g.cell), x2 = std::max(x1, screen_x(t, g.x + (c + 1) * g.cell) - 1);
+            if (x1 == x2 && y1 == y2)
+                putpixel(to, x1, y1, color);
+            else
+                rectfill(to, x1, y1, x2, y2, color);
+        }
     }
 }
 
