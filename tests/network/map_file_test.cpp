@@ -53,9 +53,42 @@ TEST_F(MapFileTest, RefusedFilesLeaveTheMapAsItWas)
     std::ofstream(path("9991")) << "9991\n0 0\n";
     std::ofstream(path("words")) << "map 9992\n0 0\n";
     std::ofstream(path("empty")) << "";
-    for (const std::string& name : {path("missing"), path("9991"), path("words"), path("empty"), dir})
+    // Sound records first: the bad one comes after roads already read.
+    std::ofstream(path("later-road")) << "9992\n2 3\n1 2\nA\n3 4\nB\n0 1 5\n1 0 6\n0 2 7\n";
+    for (const std::string& name : {path("missing"), path("9991"), path("words"), path("empty"),
+                                    path("later-road"), dir})
         EXPECT_EQ(load_status(name.c_str(), path("out").c_str()), 1) << name;
     EXPECT_EQ(load_map(""), 1);
+}
+
+// Plain records, read from bit masks, beside records just past what that
+// reads: nine digits, a sixteenth character, a carriage return, a sign, a
+// glued character, a record longer than the 32 bytes looked at.
+TEST_F(MapFileTest, PlainRecordsAndTheirNeighboursReadAlike)
+{
+    const struct {
+        const char* records;   // after "9992\n"
+        const char* map;       // describe(), or "" when refused
+    } cases[] = {
+        {"1 2\n12345678 0012345\nfifteen chars!!\n0 0 99999999\n0 0 7\n",
+         "12345678,12345,fifteen chars!!,-1;|0-0:7,0,-1;0-0:99999999,0,-1;"},
+        {"1 1\n123456789 1\nA\n0 0 123456789\n", "123456789,1,A,-1;|0-0:123456789,0,-1;"},
+        {"1 0\n1 2\nsixteen chars!!!\n", "1,2,sixteen chars!!,-1;|"},
+        {"1 0\n1 2\nA\r\n", "1,2,A,-1;|"},
+        {"2 1\n+5 -6\nA\n\t7\v8\r\n\n\f0  1\t+2\n", "7,8,,-1;5,-6,A,-1;|1-0:2,0,-1;"},
+        {"1 1\n5 6\nA\n0 0 7:\n", ""},
+        {"1 1\n5 6x\nA\n0 0 7\n", "5,6,A,-1;|0-0:7,0,-1;"},
+        {"1 1\n5                                6\nA\n0                               0 7\n",
+         "5,6,A,-1;|0-0:7,0,-1;"},
+        {"2 1\n5 6\nA\n7 8\nB\n0 1 3 2 0 4\n", "7,8,B,-1;5,6,A,-1;|1-0:3,0,-1;"},
+    };
+    const std::string f = path("plain.txt");
+    for (const auto& c : cases) {
+        std::ofstream(f) << "9992\n" << c.records;
+        clear_map();
+        EXPECT_EQ(load_map(f.c_str()), c.map[0] ? 0 : 1) << c.records;
+        EXPECT_EQ(c.map[0] ? describe() : "", c.map) << c.records;
+    }
 }
 
 // Each case arranges the file "old.txt" and saves to a name: either the file
