@@ -5,13 +5,17 @@
 #include "input.h"
 
 #include <allegro.h>
+#include <time.h>
 
 enum { IDLE_REST_MS = 8 };
 
 void poll_input(bool idle)
 {
-    if (idle)
-        rest(IDLE_REST_MS);
+    // The system's sleep: the library's rest() spins without its timer.
+    if (idle) {
+        const timespec pause = {0, IDLE_REST_MS * 1000000L};
+        nanosleep(&pause, nullptr);
+    }
     if (keyboard_needs_poll())
         poll_keyboard();
     if (mouse_needs_poll())

@@ -214,6 +214,40 @@ void make_ground(BITMAP* ground, const XFORM& t, bool solve)
 
 // ---- roads and nodes -----------------------------------------------------------
 
+// Plain black lines and discs drawn once per place: maps can hold many
+// roads between the same points (a continent drawn into a window's pixels
+// does), and black over black changes nothing, so the copies are skipped.
+// An open-addressed set of packed window positions, emptied for each paint.
+static std::vector<std::uint64_t> drawn_at;
+static bool skip_copies = false;
+
+static void forget_drawn(std::size_t items)
+{
+    std::size_t size = 64;
+    while (size < 2 * items)
+        size *= 2;
+    drawn_at.assign(size, 0);
+}
+
+// True the first time a place is seen since forget_drawn; places are window
+// positions within the box roads are cut to, 16 bits each.
+static bool first_drawn(int a, int b, int c = 0, int d = 0)
+{
+    if (!skip_copies)
+        return true;
+    const std::uint64_t key = 1 + ((std::uint64_t)(std::uint16_t)a | (std::uint64_t)(std::uint16_t)b << 16 |
+                                   (std::uint64_t)(std::uint16_t)c << 32 | (std::uint64_t)(std::uint16_t)d << 48);
+    const std::size_t mask = drawn_at.size() - 1;
+    for (std::size_t i = (key * 0x9E3779B97F4A7C15u) >> 40 & mask;; i = (i + 1) & mask) {
+        if (drawn_at[i] == key)
+            return false;
+        if (drawn_at[i] == 0) {
+            drawn_at[i] = key;
+            return true;
+        }
+    }
+}
+
 static void road_text(BITMAP* to, const EDGE* e)
 {
     print_status(to, "%s - %s: %d", e->from->name, e->to->name, e->length);
@@ -229,7 +263,7 @@ static void edit_road(BITMAP* to, const XFORM& t, const EDGE* e, const MARKS& m,
             draw_line(to, p[0], p[1], p[2], p[3], color_blue());
         if (nothing_selected && m.line_free)
             road_text(to, e);
-    } else if (drawn && ends) {
+    } else if (drawn && ends && first_drawn(p[0], p[1], p[2], p[3])) {
         draw_line(to, p[0], p[1], p[2], p[3], 0);
     }
     if (e == m.selected && m.line_free) {
@@ -261,7 +295,7 @@ static void edit_node(BITMAP* to, const XFORM& t, const NODE* n, const MARKS& m,
         circlefill(to, x, y, 4, color_blue());
         if (nothing_selected && m.line_free)
             print_status(to, "%s", n->name);
-    } else if (discs) {
+    } else if (discs && first_drawn(x, y)) {
         circlefill(to, x, y, 3, 0);
     }
     if (n == m.current && m.line_free) {
@@ -276,7 +310,7 @@ static void solve_node(BITMAP* to, const XFORM& t, const NODE* n, const MARKS& m
     if (n == m.hover_node) {
         circlefill(to, x, y, 4, color_blue());
         print_status(to, "%s: %" PRId64, n->name, n->label);
-    } else if (discs) {
+    } else if (discs && first_drawn(x, y)) {
         circlefill(to, x, y, 3, 0);
     }
     if (n == m.current)
@@ -419,12 +453,18 @@ void paint(BITMAP* to, BITMAP* ground, const RECT& r, const XFORM& t, const DETA
             paint_road(to, t, e, m, d.cells);
     } else {
         road_keys(b, m, d.cells, keys);
+        forget_drawn(keys.size());
+        skip_copies = !m.solve;
         for (std::uint32_t key : keys)
             paint_road(to, t, road_at(key), m, d.cells);
+        skip_copies = false;
     }
     node_keys(b, m, d.discs, keys);
+    forget_drawn(keys.size());
+    skip_copies = true;
     for (std::uint32_t key : keys)
         m.solve ? solve_node(to, t, node_at(key), m, d.discs) : edit_node(to, t, node_at(key), m, d.discs);
+    skip_copies = false;
     if (!view_is_default())
         bar_over_map(to, ground, r, m);
     set_clip_rect(to, 0, 0, to->w - 1, to->h - 1);
