@@ -180,6 +180,7 @@ TEST_F(EditTest, EscAsksFirstOnlyWhenTheMapDiffersFromTheLastLoadedOrSaved)
         {"unchanged", [] {}, false},
         {"renamed", [] { right_click(100, 100), press_key(KEY_ENTER, 13), type_text("Q\r"); }, true},
         {"a length typed", [] { right_click(200, 100), press_key(KEY_ENTER, 13), type_text("7\r"); }, true},
+        {"a road deleted", [] { right_click(200, 100), press_key(KEY_DEL); }, true},
         {"placed, then undone", [] {
              click(500, 500), press_key(KEY_ESC);
              script_step(2, 0, 0, 0, {KEY_LCONTROL, KEY_Z}), idle(), press_key(KEY_ESC); }, false},
@@ -204,6 +205,9 @@ TEST_F(EditTest, EscAsksFirstOnlyWhenTheMapDiffersFromTheLastLoadedOrSaved)
         EXPECT_EQ(steps_left(), row.asks ? 1 : 4);   // the second Esc's release, or all from the snap
         EXPECT_EQ(status_shows(snapshot(), "Esc: quit?"), row.asks);
     }
+    frontend_setup();   // the empty map of a fresh start counts as saved
+    press_key(KEY_ESC);
+    EXPECT_TRUE(quits());
 }
 
 TEST_F(EditTest, AnyOtherInputTakesTheQuestionAwayAndDoesNothingElse)
