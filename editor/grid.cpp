@@ -51,7 +51,7 @@ static void place_grid()
     const long long margin = std::max((x2 - x1) / 8, std::max((y2 - y1) / 8, 64LL));
     x1 -= margin, y1 -= margin, x2 += margin, y2 += margin;
     const double want = std::max((double)CELLS_MIN, (double)(count + road_count) / ENTRIES_PER_CELL);
-    long long cell = 1;
+    long long cell = 2;   // a cell of one unit would list most short roads four times
     while ((double)((x2 - x1) / cell + 1) * (double)((y2 - y1) / cell + 1) > want)
         cell *= 2;
     shape = GRID_SHAPE{x1, y1, cell, (int)((x2 - x1) / cell + 1), (int)((y2 - y1) / cell + 1), count, road_count};

@@ -230,7 +230,9 @@ static void forget_drawn(std::size_t items)
 }
 
 // True the first time a place is seen since forget_drawn; places are window
-// positions within the box roads are cut to, 16 bits each.
+// positions within the box roads are cut to, 16 bits each. Once a mark is
+// drawn in other colours, later copies must cover it again: marks end the
+// skipping for the rest of the paint (they lie in small rectangles).
 static bool first_drawn(int a, int b, int c = 0, int d = 0)
 {
     if (!skip_copies)
@@ -258,6 +260,8 @@ static void edit_road(BITMAP* to, const XFORM& t, const EDGE* e, const MARKS& m,
     int p[4];
     const bool ends = road_ends(t, e, p);
     const bool nothing_selected = !m.selected && !m.current;
+    if (e == m.hover_road || e == m.selected)
+        skip_copies = false;
     if (e == m.hover_road) {
         if (ends)
             draw_line(to, p[0], p[1], p[2], p[3], color_blue());
@@ -291,6 +295,8 @@ static void edit_node(BITMAP* to, const XFORM& t, const NODE* n, const MARKS& m,
 {
     const int x = screen_x(t, n->x), y = screen_y(t, n->y);
     const bool nothing_selected = !m.selected && !m.current;
+    if (n == m.hover_node || n == m.current)
+        skip_copies = false;
     if (n == m.hover_node) {
         circlefill(to, x, y, 4, color_blue());
         if (nothing_selected && m.line_free)
@@ -307,6 +313,8 @@ static void edit_node(BITMAP* to, const XFORM& t, const NODE* n, const MARKS& m,
 static void solve_node(BITMAP* to, const XFORM& t, const NODE* n, const MARKS& m, bool discs)
 {
     const int x = screen_x(t, n->x), y = screen_y(t, n->y);
+    if (n == m.hover_node || n == m.current)
+        skip_copies = false;
     if (n == m.hover_node) {
         circlefill(to, x, y, 4, color_blue());
         print_status(to, "%s: %" PRId64, n->name, n->label);

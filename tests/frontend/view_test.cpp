@@ -9,6 +9,7 @@
 #include "editor/app.h"
 #include "editor/editor.h"
 #include "editor/grid.h"
+#include "editor/view.h"
 #include "editor/viewport.h"
 #include "editor/waits.h"
 #include "frontend/script.h"
@@ -207,6 +208,28 @@ TEST(View, HomeShowsTheOriginalScreenOrTheWholeMap)
         EXPECT_TRUE(x1 >= 19 && x2 <= 781 && y1 >= 19 && y2 <= 553) << x1 << " " << y1 << " " << x2 << " " << y2;
         EXPECT_TRUE(x2 - x1 >= 758 || y2 - y1 >= 530) << x1 << " " << y1 << " " << x2 << " " << y2;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Three roads between the same two places, the middle one selected: the
+// older one, drawn after it, covers its cyan, however copies are skipped.
+TEST(View, CopiesOfARoadStillCoverItsMarks)
+{
+    frontend_setup();
+    for (int i = 0; i < 3; i++) {
+        NODE* a = new_node(100, 100, "A");
+        NODE* b = new_node(300, 100, "B");
+        a->next = node_list, node_list = a;
+        b->next = node_list, node_list = b;
+        add_edge(a, b);
+    }
+    selected_edge = edge_list->next;
+    mouse_x = 500, mouse_y = 500;
+    try { draw_edit_view(); } catch (ScriptEnded&) {}
+    EXPECT_EQ(getpixel(back_buffer, 200, 100), 0);
 }
 
 }  // namespace
