@@ -5,6 +5,8 @@
 
 #include <allegro.h>
 
+#include <cstring>
+
 #include "editor.h"
 #include "grid.h"
 #include "network/history.h"
@@ -12,8 +14,6 @@
 #include "view.h"
 #include "viewport.h"
 #include "waits.h"
-
-#include <cstring>
 
 enum { NAME_CHARS = 15, LENGTH_LAST_GROWABLE = 99999999 };
 
