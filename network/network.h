@@ -11,7 +11,7 @@ struct NODE {
     int x, y;             // window pixels
     NODE* next;           // next (older) node in node_list
     char name[16];        // zero-terminated, at most 15 characters
-    int index;            // scratch numbering for the solver and the undo history
+    int index;            // scratch numbering for the solver, the undo history and the editor's saved copy
 };
 
 struct EDGE {
