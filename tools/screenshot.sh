@@ -53,6 +53,6 @@ shot screenshot-city.png
 xdotool mousemove 397 300; sleep 0.3
 for _ in $(seq 16); do xdotool click 4; sleep 0.05; done
 sleep 0.5
-xdotool mousemove 470 250; sleep 0.3; xdotool mousemove 471 250; sleep 0.6
+xdotool mousemove 466 236; sleep 0.3; xdotool mousemove 467 236; sleep 0.6
 shot screenshot-streets.png
 key Escape Escape
