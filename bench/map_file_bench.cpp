@@ -10,6 +10,12 @@
 // Rows are load/N, load_reference/N, save/N and save_reference/N, N the node
 // count, and the same four with the real map's file name (load/gothenburg).
 // Compare real_time; file_MB is the file's size.
+//
+// Each load takes new record blocks before it lets go of the old map, and
+// whether the allocator hands them out fresh depends on what ran before: a
+// real-map load run alone (--benchmark_filter) gets fresh pages every time,
+// as the editor does reloading a map of that size, and one run after the
+// larger maps often gets recycled ones.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
