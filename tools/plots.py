@@ -27,7 +27,7 @@ PLOTS = [
         ("load", "load_map", "o-", True),
         ("load_reference", "minimal read", "o--", True),
         ("save", "save_map", "s-", True),
-        ("save_reference", "minimal write", "s--", True)]),
+        ("save_reference", "minimal write and fsync", "s--", True)]),
 ]
 
 TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
@@ -68,12 +68,13 @@ def draw(plt, out, title, counted, lines):
     fig, ax = plt.subplots(figsize=(7, 4.5), dpi=100)
     sizes = [n for _, _, points in lines for n, _, _ in points]
     kinds = {k for _, _, points in lines for _, _, k in points}
-    for legend, style, points in lines:
+    for i, (legend, style, points) in enumerate(lines):
         xs = [n for n, _, _ in points]
         ys = [ms for _, ms, _ in points]
         ax.plot(xs, ys, style, label=legend)
-        for x, y in zip(xs, ys):
-            ax.annotate(f"{y:.3g}", (x, y), textcoords="offset points", xytext=(4, 4), fontsize=7)
+        for x, y in zip(xs, ys):   # every other line's figures below its points
+            ax.annotate(f"{y:.3g}", (x, y), textcoords="offset points",
+                        xytext=(5, 4 if i % 2 == 0 else -10), fontsize=7)
     if max(sizes) >= 10 * min(sizes):
         ax.set_xscale("log")
         ax.set_yscale("log")
