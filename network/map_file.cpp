@@ -284,7 +284,12 @@ static inline bool plain_road(const char** p, const char* end, EDGE* edge, EDGE*
     int after = plain_numbers(*p, masks_at(*p, end), 3, v);
     if (after == WINDOW || v[0] >= node_count || v[1] >= node_count)
         return false;
-    *edge = EDGE{nodes + v[0], nodes + v[1], before, v[2], STATE_UNSEEN, -1};
+    edge->from = nodes + v[0];
+    edge->to = nodes + v[1];
+    edge->next = before;
+    edge->length = v[2];
+    edge->state = STATE_UNSEEN;
+    edge->distance = -1;
     *p += after;
     return true;
 }
