@@ -222,6 +222,8 @@ double view_steps(bool whole_only)
             sum += timed_frame(false);
         }
         worst = std::max(worst, sum / 4);
+        if (std::getenv("FRAME_LEVELS"))
+            std::printf("level %d: %.2f ms\n", level, sum / 4);
     }
     view = home;
     return worst;

@@ -106,6 +106,9 @@ static bool road_ends(const XFORM& t, const EDGE* e, int* p)
     auto in = [&](int x, int y) { return x >= lo_x && x <= hi_x && y >= lo_y && y <= hi_y; };
     if (in(p[0], p[1]) && in(p[2], p[3]))
         return true;
+    if ((p[0] < lo_x && p[2] < lo_x) || (p[0] > hi_x && p[2] > hi_x) ||
+        (p[1] < lo_y && p[3] < lo_y) || (p[1] > hi_y && p[3] > hi_y))
+        return false;   // wholly on one side: most roads of a large map in a close view
     // Liang-Barsky against the far box.
     double x1 = p[0], y1 = p[1], dx = (double)p[2] - p[0], dy = (double)p[3] - p[1];
     double a = 0, b = 1;
