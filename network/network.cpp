@@ -25,6 +25,10 @@ MAP_CHANGES map_changes = {0, 0, false, 0, {}};
 // at once. Freed records wait in a free list for the next new record.
 // Sanitizer builds poison every slot that is not a live record, so a use of a
 // freed record is still reported.
+// The largest whole block a dropped map leaves is kept as a spare for the
+// next load of a like size: memory touched once is much quicker to fill
+// than fresh pages the kernel must clear, which were most of a reload's
+// time. The kernel may take a spare's pages back when memory runs short.
 struct BLOCK {
     void* memory;
     std::size_t bytes;
@@ -37,10 +41,12 @@ struct POOL {
     std::vector<void*> freed;      // records freed since the last clear_map
     char* next;                    // unused tail of the newest small block
     char* end;
+    BLOCK spare;                   // a dropped map's block kept for the next load, or none
+    BLOCK handed;                  // the block new_block gave last, at its whole size
 };
 
-static POOL node_pool = {sizeof(NODE), {}, {}, nullptr, nullptr};
-static POOL edge_pool = {sizeof(EDGE), {}, {}, nullptr, nullptr};
+static POOL node_pool = {sizeof(NODE), {}, {}, nullptr, nullptr, {}, {}};
+static POOL edge_pool = {sizeof(EDGE), {}, {}, nullptr, nullptr, {}, {}};
 
 enum { SMALL_BLOCK_BYTES = 1 << 16, HUGE_PAGE = 1 << 21 };
 static const std::align_val_t HUGE_ALIGN{HUGE_PAGE};
@@ -72,16 +78,36 @@ static void give_back(POOL* pool, void* record)
     ASAN_POISON_MEMORY_REGION(record, pool->record);
 }
 
+static void free_whole(const BLOCK& b)
+{
+    ASAN_UNPOISON_MEMORY_REGION(b.memory, b.bytes);
+    if (b.large)
+        free_large(b.memory);
+    else
+        ::operator delete(b.memory);
+}
+
+// Keeps the larger of the block and the spare, poisoned and free for the
+// kernel to take back; frees the other.
+static void keep_spare(POOL* pool, const BLOCK& b)
+{
+    if (!b.large || b.bytes <= pool->spare.bytes) {
+        free_whole(b);
+        return;
+    }
+    if (pool->spare.memory)
+        free_whole(pool->spare);
+    pool->spare = b;
+    madvise(b.memory, b.bytes, MADV_FREE);
+    ASAN_POISON_MEMORY_REGION(b.memory, b.bytes);
+}
+
 static void release_pool(POOL* pool)
 {
-    for (const BLOCK& b : pool->blocks) {
-        ASAN_UNPOISON_MEMORY_REGION(b.memory, b.bytes);
-        if (b.large)
-            free_large(b.memory);
-        else
-            ::operator delete(b.memory);
-    }
-    *pool = POOL{pool->record, {}, {}, nullptr, nullptr};   // lists' memory too
+    for (const BLOCK& b : pool->blocks)
+        keep_spare(pool, b);
+    // A block just handed to the file reader is not the old map's: it stays handed.
+    *pool = POOL{pool->record, {}, {}, nullptr, nullptr, pool->spare, pool->handed};   // lists' memory too
 }
 
 NODE* new_node(int x, int y, const char* name)
@@ -120,21 +146,51 @@ void* new_large(std::size_t bytes)
 
 void free_large(void* memory) { ::operator delete(memory, HUGE_ALIGN); }
 
-static void* new_block(std::size_t count, std::size_t record)
+// The spare when it fits without wasting more than half of it, else a new block.
+static void* new_block(POOL* pool, std::size_t count)
 {
-    return count == 0 || count > SIZE_MAX / record ? nullptr : new_large(count * record);
+    if (count == 0 || count > SIZE_MAX / pool->record)
+        return nullptr;
+    const std::size_t bytes = count * pool->record;
+    if (pool->spare.memory && pool->spare.bytes >= bytes && pool->spare.bytes / 2 <= bytes) {
+        pool->handed = pool->spare;
+        pool->spare = BLOCK{};
+        ASAN_UNPOISON_MEMORY_REGION(pool->handed.memory, pool->handed.bytes);
+    } else {
+        pool->handed = BLOCK{new_large(bytes), bytes, true};
+    }
+    return pool->handed.memory;
 }
 
-NODE* new_node_block(std::size_t count) { return (NODE*)new_block(count, sizeof(NODE)); }
-EDGE* new_edge_block(std::size_t count) { return (EDGE*)new_block(count, sizeof(EDGE)); }
-void  free_block(void* block) { free_large(block); }
+// The whole size of a block new_block gave; `bytes` is what was asked for.
+static BLOCK handed_block(const POOL& pool, void* memory, std::size_t bytes)
+{
+    return pool.handed.memory == memory ? pool.handed : BLOCK{memory, bytes, true};
+}
+
+NODE* new_node_block(std::size_t count) { return (NODE*)new_block(&node_pool, count); }
+EDGE* new_edge_block(std::size_t count) { return (EDGE*)new_block(&edge_pool, count); }
+
+void free_block(void* block)
+{
+    if (!block)
+        return;
+    for (POOL* pool : {&node_pool, &edge_pool})
+        if (pool->handed.memory == block) {
+            keep_spare(pool, pool->handed);
+            pool->handed = BLOCK{};
+            return;
+        }
+    free_large(block);
+}
 
 void keep_blocks(NODE* nodes, std::size_t node_count, EDGE* edges, std::size_t edge_count)
 {
     if (nodes)
-        node_pool.blocks.push_back(BLOCK{nodes, node_count * sizeof(NODE), true});
+        node_pool.blocks.push_back(handed_block(node_pool, nodes, node_count * sizeof(NODE)));
     if (edges)
-        edge_pool.blocks.push_back(BLOCK{edges, edge_count * sizeof(EDGE), true});
+        edge_pool.blocks.push_back(handed_block(edge_pool, edges, edge_count * sizeof(EDGE)));
+    node_pool.handed = edge_pool.handed = BLOCK{};
 }
 
 bool hit_square(int x, int y, int px, int py)
