@@ -102,7 +102,7 @@ void reset_editor()
 {
     clear_map();
     history_clear();
-    mark_saved();
+    history_mark_saved();
     status_text[0] = '\0';
     std::strcpy(file_name, "novamapa.txt");
     reset_view();
@@ -121,7 +121,7 @@ static void click_bar(int x)
 // then it asks, and only a second Esc quits. Any other event just takes the question away.
 static int ask_quit()
 {
-    return !map_unsaved() || show_message("Esc: quit?") == KEY_ESC;
+    return !history_unsaved() || show_message("Esc: quit?") == KEY_ESC;
 }
 
 int edit_step()

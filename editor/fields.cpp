@@ -1,77 +1,18 @@
 // The file name field and the load and save commands. A command's outcome
-// stays in the status line until the next event, which it uses up. Here too
-// the map as it was last loaded or saved, which Esc asks about before quitting.
+// stays in the status line until the next event, which it uses up.
 #include "fields.h"
 
 #include <allegro.h>
 
 #include <cstring>
-#include <vector>
 
 #include "editor.h"
 #include "network/history.h"
 #include "network/map_file.h"
-#include "network/network.h"
 #include "viewport.h"
 #include "waits.h"
 
 enum { NAME_ROOM = sizeof file_name - 1 };
-
-// ---- the map as last loaded or saved -----------------------------------------------
-
-// A copy is compared, not map_version: names and lengths are typed in place
-// without moving the version, and an undo back to the saved map moves it on.
-struct SAVED_NODE { int x, y; char name[sizeof NODE::name]; };
-static std::vector<SAVED_NODE> saved_nodes;   // head first
-static std::vector<int> saved_roads;          // end positions and length of each road, head first
-
-void mark_saved()
-{
-    saved_nodes.clear();
-    saved_roads.clear();
-    int k = 0;
-    for (NODE* n = node_list; n; n = n->next) {
-        n->index = k++;
-        saved_nodes.push_back(SAVED_NODE{n->x, n->y, {}});
-        std::memcpy(saved_nodes.back().name, n->name, sizeof n->name);
-    }
-    for (EDGE* e = edge_list; e; e = e->next)
-        saved_roads.insert(saved_roads.end(), {e->from->index, e->to->index, e->length});
-}
-
-// Numbers the nodes into `index` as it goes, for the roads' ends.
-static bool nodes_differ()
-{
-    std::size_t k = 0;
-    for (NODE* n = node_list; n; n = n->next, k++) {
-        if (k == saved_nodes.size())
-            return true;
-        const SAVED_NODE& s = saved_nodes[k];
-        if (n->x != s.x || n->y != s.y || std::strncmp(n->name, s.name, sizeof s.name) != 0)
-            return true;
-        n->index = (int)k;
-    }
-    return k != saved_nodes.size();
-}
-
-// A solve may turn a road around; that is not an edit, so either way round matches.
-static bool roads_differ()
-{
-    std::size_t k = 0;
-    for (EDGE* e = edge_list; e; e = e->next, k += 3) {
-        if (k == saved_roads.size())
-            return true;
-        const int a = e->from->index, b = e->to->index, *s = &saved_roads[k];
-        if (e->length != s[2] || !((a == s[0] && b == s[1]) || (a == s[1] && b == s[0])))
-            return true;
-    }
-    return k != saved_roads.size();
-}
-
-bool map_unsaved()
-{
-    return nodes_differ() || roads_differ();
-}
 
 // ---- the file name field and the commands --------------------------------------------
 
@@ -129,7 +70,7 @@ void load_dialog()
     int status = load_map(file_name);
     history_end();
     if (status == 0) {
-        mark_saved();
+        history_mark_saved();
         home_view();   // a map that fits the window opens as it always did; a city opens whole
     }
     report(status, "Loaded!");
@@ -144,6 +85,6 @@ void save_dialog()
     }
     int status = save_map(file_name);   // an empty name fails there
     if (status == 0)
-        mark_saved();
+        history_mark_saved();
     report(status, "Saved!");
 }

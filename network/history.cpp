@@ -2,7 +2,7 @@
 // order (positions, names, lengths and road ends as node positions), so
 // putting it back gives exactly the records, order and road ends that were
 // there. Solver fields come back as new records have them: label -1, roads
-// unseen with distance -1.
+// unseen with distance -1. One more copy is the map as last loaded or saved.
 #include "history.h"
 
 #include <cstring>
@@ -24,6 +24,7 @@ struct MAP_COPY {
 static MAP_COPY pending;                // the map before the running command
 static std::deque<MAP_COPY> undo_steps; // oldest first
 static std::deque<MAP_COPY> redo_steps; // furthest first; the next redo is at the back
+static MAP_COPY saved;                  // the map as last loaded or saved; empty at the start
 
 static std::size_t copy_bytes(const MAP_COPY& c)
 {
@@ -64,8 +65,9 @@ static void take_copy(MAP_COPY* c)
 }
 
 // True when the map is exactly the copy; stops at the first difference, which
-// for most commands lies at the head of a list.
-static bool map_matches(const MAP_COPY& c)
+// for most commands lies at the head of a list. With `either_way`, a road
+// whose two ends are the other way round matches too.
+static bool map_matches(const MAP_COPY& c, bool either_way = false)
 {
     std::size_t k = 0, at = 0;
     for (NODE* n = node_list; n; n = n->next, k += 2) {
@@ -78,10 +80,14 @@ static bool map_matches(const MAP_COPY& c)
     if (k != c.nodes.size())
         return false;
     k = 0;
-    for (EDGE* e = edge_list; e; e = e->next, k += 3)
-        if (k >= c.roads.size() || e->from->index != c.roads[k] ||
-            e->to->index != c.roads[k + 1] || e->length != c.roads[k + 2])
+    for (EDGE* e = edge_list; e; e = e->next, k += 3) {
+        if (k >= c.roads.size() || e->length != c.roads[k + 2])
             return false;
+        const int a = e->from->index, b = e->to->index;
+        if (!(a == c.roads[k] && b == c.roads[k + 1]) &&
+            !(either_way && a == c.roads[k + 1] && b == c.roads[k]))
+            return false;
+    }
     return k == c.roads.size();
 }
 
@@ -165,6 +171,11 @@ void history_clear()
     redo_steps.clear();
     pending = MAP_COPY{};
 }
+
+void history_mark_saved() { take_copy(&saved); }
+
+// A solve turns roads round; that is no edit of the user's.
+bool history_unsaved() { return !map_matches(saved, true); }
 
 std::size_t history_bytes()
 {

@@ -14,6 +14,7 @@
 #include "editor/solve_mode.h"
 #include "editor/view.h"
 #include "frontend/script.h"
+#include "network/history.h"
 #include "network/lists.h"
 
 namespace {
@@ -198,7 +199,7 @@ TEST_F(EditTest, EscAsksFirstOnlyWhenTheMapDiffersFromTheLastLoadedOrSaved)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         SetUp();
-        mark_saved();
+        history_mark_saved();
         row.script();
         press_key(KEY_ESC), snap_at(700, 300), press_key(KEY_ESC);
         EXPECT_TRUE(quits());
