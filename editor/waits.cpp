@@ -83,7 +83,7 @@ void view_inputs(bool keys)
         follow_keys();
 }
 
-// ---- the editing screen's wait ---------------------------------------------------
+// ---- the two event waits ---------------------------------------------------------
 
 static bool ctrl_down()
 {
@@ -114,57 +114,58 @@ static bool edit_input_down()
            key[KEY_L] || key[KEY_S] || key[KEY_K] || history_chord() != EVENT_NONE;
 }
 
-static void edit_pass()
-{
-    view_inputs(true);
-    draw_edit_view();
-}
-
-int wait_edit_event()
-{
-    // Swallow whatever is still held from the last event, then wait for a press.
-    while (edit_input_down())
-        edit_pass();
-    while (!edit_input_down())
-        edit_pass();
-    // Read again: the highest input in this order wins.
-    if (mouse_b & 1) return EVENT_LEFT;
-    if (mouse_b & 2) return EVENT_RIGHT;
-    static const int keys[] = {KEY_ESC, KEY_DEL, KEY_ENTER, KEY_L, KEY_S, KEY_K};
-    for (int k : keys)
-        if (key[k])
-            return k;
-    return history_chord();
-}
-
-// ---- solve mode's wait -----------------------------------------------------------
-
 // True while the left or right button or one of solve mode's keys is down.
 static bool solve_input_down()
 {
     return (mouse_b & 3) || key[KEY_ESC] || key[KEY_ENTER] || key[KEY_SPACE] || key[KEY_K];
 }
 
-static void solve_pass()
+// One pass of a wait: the view inputs, then the screen's whole frame.
+static void pass(bool solve)
 {
     view_inputs(true);
-    draw_solve_view();
+    solve ? draw_solve_view() : draw_edit_view();
+}
+
+static bool input_down(bool solve) { return solve ? solve_input_down() : edit_input_down(); }
+
+// Swallows whatever is still held from the last event (such as the Enter
+// that opened solve mode), then waits for a press, a frame every pass.
+static void wait_for_press(bool solve)
+{
+    while (input_down(solve))
+        pass(solve);
+    while (!input_down(solve))
+        pass(solve);
+}
+
+// The first of the keys that is down, in their order; EVENT_NONE when none is.
+static int first_key_down(const int* keys, int count)
+{
+    for (int i = 0; i < count; i++)
+        if (key[keys[i]])
+            return keys[i];
+    return EVENT_NONE;
+}
+
+int wait_edit_event()
+{
+    wait_for_press(false);
+    // Read again: the highest input in this order wins.
+    if (mouse_b & 1) return EVENT_LEFT;
+    if (mouse_b & 2) return EVENT_RIGHT;
+    static const int keys[] = {KEY_ESC, KEY_DEL, KEY_ENTER, KEY_L, KEY_S, KEY_K};
+    const int k = first_key_down(keys, sizeof keys / sizeof keys[0]);
+    return k != EVENT_NONE ? k : history_chord();
 }
 
 int wait_solve_event()
 {
-    // Swallow what is still held, such as the Enter that opened the mode.
-    while (solve_input_down())
-        solve_pass();
-    while (!solve_input_down())
-        solve_pass();
+    wait_for_press(true);
     if (mouse_b & 1)
         return EVENT_LEFT;
     static const int keys[] = {KEY_ESC, KEY_ENTER, KEY_SPACE, KEY_K};
-    for (int k : keys)
-        if (key[k])
-            return k;
-    return EVENT_NONE;
+    return first_key_down(keys, sizeof keys / sizeof keys[0]);
 }
 
 // ---- typed characters --------------------------------------------------------------
