@@ -191,8 +191,7 @@ void zoom_to_small_view()
     home_view();
     for (int i = 0; i < 80; i++) {
         const XFORM t = view_xform();
-        BOX b{(long long)t.ox, (long long)t.oy, (long long)(t.ox + SCREEN_W / t.scale),
-              (long long)(t.oy + SCREEN_H / t.scale)};
+        const BOX b = window_box(t, 0, 0, SCREEN_W - 1, SCREEN_H - 1);
         std::vector<std::uint32_t> keys;
         box_roads(b, keys);
         if (keys.size() <= 10000)

@@ -184,8 +184,7 @@ void view_steps(const NODE* middle)
     for (int i = 0; i < 60; i++) {
         const XFORM t = view_xform();
         std::vector<std::uint32_t> keys;
-        box_roads(BOX{(long long)t.ox, (long long)t.oy, (long long)(t.ox + SCREEN_W / t.scale),
-                      (long long)(t.oy + SCREEN_H / t.scale)}, keys);
+        box_roads(window_box(t, 0, 0, SCREEN_W - 1, SCREEN_H - 1), keys);
         if (keys.size() <= 10000)
             break;
         zoom_view(1, to_screen_x(middle->x), to_screen_y(middle->y));

@@ -388,11 +388,16 @@ long box_road_entries(const BOX& box)
     return count;
 }
 
+BOX window_box(const XFORM& t, int x1, int y1, int x2, int y2)
+{
+    return BOX{(long long)std::floor(t.ox + x1 / t.scale), (long long)std::floor(t.oy + y1 / t.scale),
+               (long long)std::ceil(t.ox + x2 / t.scale), (long long)std::ceil(t.oy + y2 / t.scale)};
+}
+
 // The map box that a square of `reach` pixels around the window point covers.
 static BOX reach_box(const XFORM& t, int px, int py, int reach)
 {
-    return BOX{(long long)std::floor(t.ox + (px - reach) / t.scale), (long long)std::floor(t.oy + (py - reach) / t.scale),
-               (long long)std::ceil(t.ox + (px + reach) / t.scale), (long long)std::ceil(t.oy + (py + reach) / t.scale)};
+    return window_box(t, px - reach, py - reach, px + reach, py + reach);
 }
 
 static bool road_hit(const XFORM& t, const EDGE* e, int px, int py)

@@ -42,6 +42,7 @@ EDGE* road_at(std::uint32_t key);
 NODE* node_at(std::uint32_t key);
 long  road_key(const EDGE* road);    // the road's key, -1 when it is not listed
 long  node_key(const NODE* node);
+BOX   window_box(const XFORM& t, int x1, int y1, int x2, int y2);   // the map units under a window rectangle
 // Hit tests in the window through the transform; the first in list order, or null.
 EDGE* first_road_hit(const XFORM& t, int px, int py);
 NODE* first_node_hit(const XFORM& t, int px, int py);

@@ -157,8 +157,7 @@ RECT map_rect(const XFORM& t, long long x1, long long y1, long long x2, long lon
 static BOX reach_box(const XFORM& t, const RECT& r)
 {
     const int reach = DISC_REACH + 1;
-    return BOX{(long long)std::floor(t.ox + (r.x1 - reach) / t.scale), (long long)std::floor(t.oy + (r.y1 - reach) / t.scale),
-               (long long)std::ceil(t.ox + (r.x2 + reach) / t.scale), (long long)std::ceil(t.oy + (r.y2 + reach) / t.scale)};
+    return window_box(t, r.x1 - reach, r.y1 - reach, r.x2 + reach, r.y2 + reach);
 }
 
 // ---- the ground ----------------------------------------------------------------
