@@ -350,29 +350,76 @@ static void paint_cells(BITMAP* to, const XFORM& t, const BOX& b, int color)
     }
 }
 
+// Where a frame's status texts go: printed into a bitmap, or measured into
+// one rectangle over all of them.
+struct TEXTS {
+    BITMAP* to;   // printed here, or when null measured into r
+    RECT r;
+    bool any;     // r holds a text
+};
+
+static void put_text(TEXTS* out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+static void put_text(TEXTS* out, const char* format, ...)
+{
+    char text[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (out->to) {
+        print_status(out->to, "%s", text);
+        return;
+    }
+    const RECT t = status_rect(text);
+    if (!out->any || t.x2 > out->r.x2)
+        out->r = t;
+    out->any = true;
+}
+
+static void put_road_text(TEXTS* out, const EDGE* e)
+{
+    put_text(out, "%s - %s: %d", e->from->name, e->to->name, e->length);
+}
+
 // The texts of the marked items, in the order the passes print them.
-static void print_texts(BITMAP* to, const MARKS& m)
+static void mark_texts(TEXTS* out, const MARKS& m)
 {
     const bool nothing_selected = !m.selected && !m.current;
     if (m.solve) {
         if (m.texts)
             for (const EDGE* e : *m.texts)
-                road_text(to, e);
+                put_road_text(out, e);
         if (m.hover_node)
-            print_status(to, "%s: %" PRId64, m.hover_node->name, m.hover_node->label);
+            put_text(out, "%s: %" PRId64, m.hover_node->name, m.hover_node->label);
         return;
     }
     if (!m.line_free)
         return;
     // Hover texts need an empty selection, so at most one road and one node print.
     if (nothing_selected && m.hover_road)
-        road_text(to, m.hover_road);
+        put_road_text(out, m.hover_road);
     if (m.selected)
-        road_text(to, m.selected);
+        put_road_text(out, m.selected);
     if (nothing_selected && m.hover_node)
-        print_status(to, "%s", m.hover_node->name);
+        put_text(out, "%s", m.hover_node->name);
     if (m.current)
-        print_status(to, "%s", m.current->name);
+        put_text(out, "%s", m.current->name);
+}
+
+static void print_texts(BITMAP* to, const MARKS& m)
+{
+    TEXTS out{to, {}, false};
+    mark_texts(&out, m);
+}
+
+bool text_rect(const MARKS& m, RECT* r)
+{
+    TEXTS out{nullptr, {}, false};
+    if (!m.solve && !m.line_free)
+        put_text(&out, "%s %s", status_text, file_name);
+    mark_texts(&out, m);
+    *r = out.r;
+    return out.any;
 }
 
 static void add_key(std::vector<std::uint32_t>& keys, long key)
@@ -427,6 +474,15 @@ static void paint_road(BITMAP* to, const XFORM& t, const EDGE* e, const MARKS& m
         edit_road(to, t, e, m, !cells);
 }
 
+// The editing screen's prompt line; the button labels, drawn after it, stay on top.
+static void print_prompt(BITMAP* to, const MARKS& m)
+{
+    if (m.solve || m.line_free)
+        return;
+    print_status(to, "%s %s", status_text, file_name);
+    print_labels(to, false);
+}
+
 // Away from the original screen a map runs under the bottom bar, which then
 // lies over it with its texts, so they can be read over a dense city.
 static void bar_over_map(BITMAP* to, BITMAP* ground, const RECT& r, const MARKS& m)
@@ -435,10 +491,7 @@ static void bar_over_map(BITMAP* to, BITMAP* ground, const RECT& r, const MARKS&
     if (r.x1 > x2 || y1 > r.y2)
         return;
     blit(ground, to, r.x1, y1, r.x1, y1, x2 - r.x1 + 1, r.y2 - y1 + 1);
-    if (!m.solve && !m.line_free) {
-        print_status(to, "%s %s", status_text, file_name);
-        print_labels(to, false);
-    }
+    print_prompt(to, m);
     print_texts(to, m);
 }
 
@@ -449,10 +502,7 @@ void paint(BITMAP* to, BITMAP* ground, const RECT& r, const XFORM& t, const DETA
         return;
     set_clip_rect(to, r.x1, r.y1, r.x2, r.y2);
     blit(ground, to, r.x1, r.y1, r.x1, r.y1, r.x2 - r.x1 + 1, r.y2 - r.y1 + 1);
-    if (!m.solve && !m.line_free) {
-        print_status(to, "%s %s", status_text, file_name);
-        print_labels(to, false);
-    }
+    print_prompt(to, m);
     const BOX b = reach_box(t, r);
     if (d.cells)
         paint_cells(to, t, b, m.solve ? color_light_grey() : 0);

@@ -42,6 +42,7 @@ RECT road_rect(const XFORM& t, const EDGE* e);   // the pixels a road, a band or
 RECT node_rect(const XFORM& t, const NODE* n);   // those of its largest disc
 RECT map_rect(const XFORM& t, long long x1, long long y1, long long x2, long long y2);   // a map box's items
 RECT status_rect(const char* text);              // those of a status line text
+bool text_rect(const MARKS& m, RECT* r);         // those of all the frame's status texts; false when none
 
 void print_status(BITMAP* to, const char* format, ...)  // black on white at the status line position
     __attribute__((format(printf, 2, 3)));

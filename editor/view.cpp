@@ -12,9 +12,6 @@
 // With full_redraw set, steps 2 and 3 become one paint of the whole frame.
 #include "view.h"
 
-#include <cinttypes>
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -122,50 +119,6 @@ static void find_hover(bool solve, const XFORM& t)
     if (solve && roads)
         roads_hit(t, mouse_x, mouse_y, hover_roads);
     hover_node = first_node_hit(t, mouse_x, mouse_y);
-}
-
-// The status line texts a frame prints, as one rectangle over all of them.
-static void add_text(RECT* r, bool* any, const char* format, ...) __attribute__((format(printf, 3, 4)));
-static void add_text(RECT* r, bool* any, const char* format, ...)
-{
-    char text[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    RECT t = status_rect(text);
-    if (!*any || t.x2 > r->x2)
-        *r = t;
-    *any = true;
-}
-
-static void add_road_text(RECT* r, bool* any, const EDGE* e)
-{
-    add_text(r, any, "%s - %s: %d", e->from->name, e->to->name, e->length);
-}
-
-static bool text_rect(const MARKS& m, RECT* r)
-{
-    bool any = false;
-    const bool nothing_selected = !m.selected && !m.current;
-    if (m.solve) {
-        for (const EDGE* e : *m.texts)
-            add_road_text(r, &any, e);
-        if (m.hover_node)
-            add_text(r, &any, "%s: %" PRId64, m.hover_node->name, m.hover_node->label);
-        return any;
-    }
-    if (!m.line_free)
-        add_text(r, &any, "%s %s", status_text, file_name);
-    if (m.line_free && m.hover_road && nothing_selected)
-        add_road_text(r, &any, m.hover_road);
-    if (m.line_free && m.selected)
-        add_road_text(r, &any, m.selected);
-    if (m.line_free && m.hover_node && nothing_selected)
-        add_text(r, &any, "%s", m.hover_node->name);
-    if (m.line_free && m.current)
-        add_text(r, &any, "%s", m.current->name);
-    return any;
 }
 
 // Step 3: each mark's rectangle painted over the layer.
