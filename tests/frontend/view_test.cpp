@@ -233,3 +233,23 @@ TEST(View, CopiesOfARoadStillCoverItsMarks)
 }
 
 }  // namespace
+
+namespace {
+
+// Away from the original screen the bar and its texts lie over the map: a
+// road through the status line does not cover the prompt.
+TEST(View, TheBarStaysReadableOverTheMapAtZoom)
+{
+    frontend_setup();
+    add_edge(find_or_add_node(0, 585), find_or_add_node(780, 595));    // under the text at one unit a pixel
+    add_edge(find_or_add_node(0, 697), find_or_add_node(920, 709));    // and one zoom step out
+    std::strcpy(status_text, "Save as:");
+    for (int level : {0, -1}) {
+        view = VIEW{1.0, level, 0, 0};
+        mouse_x = 700, mouse_y = 100;
+        try { draw_edit_view(); } catch (ScriptEnded&) {}
+        EXPECT_EQ(status_shows(back_buffer, "Save as: novamapa.txt"), level != 0) << level;
+    }
+}
+
+}  // namespace
